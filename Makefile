@@ -1,0 +1,36 @@
+# Two entry points: `make run` and `make test`. Both install what is missing on a
+# Debian machine, configure, build incrementally, then run the program or the tests.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: run test build setup configure bench sanitize clean
+
+run: build
+	cd $(BUILD_DIR)/bin && ./tomelark
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+configure: setup
+	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then \
+		cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS); \
+	fi
+
+setup:
+	@./scripts/setup-deps.sh
+
+# Address and undefined-behaviour sanitizers over the whole suite, in its own tree.
+sanitize: setup
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOMELARK_SANITIZE=ON -DTOMELARK_BENCH=OFF
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD_DIR)
