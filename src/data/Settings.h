@@ -1,8 +1,26 @@
 #pragma once
 // The user's settings and the program's folders: process-wide values read when the
 // data module starts and written back when it ends.
+//
+// Where they live: on Windows the registry keys
+//   HKEY_CURRENT_USER\Software\Tomelark                                  (the five user settings)
+//   HKEY_LOCAL_MACHINE\Software\Wizards of the Coast\Magic - Full Install (MainDir, read only)
+// elsewhere the per-user native store of organisation and application "Tomelark"
+// (~/.config/Tomelark/Tomelark.conf on Linux) and the system-wide store of organisation
+// "Wizards of the Coast", application "Magic - Full Install" (/etc/xdg/... on Linux).
+// The value names, types and defaults are the same everywhere.
 #include <cstdint>
 #include <string>
+
+#include "Library/Common/ExtUtils.h"
+
+class QSettings;
+
+// A stored setting that cannot be read as its type.
+class ESettingsError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // Card language: 0 Russian names and texts; 1 English names with Russian texts;
 // 2 English names and texts.
@@ -12,8 +30,17 @@ extern int32_t ArtImageType;
 extern bool DrawReminderText;
 extern bool PrintGrayscale;
 extern bool PrintForPlayCard;
-// Folder of the card game's own installation (encyclopedia pictures below it).
+// Folder of the card game's own installation (encyclopedia pictures below it), no
+// trailing separator. Only ever read from the game's store, never written.
 extern std::string MainDir;
+
+// MainDir when the game's store does not name it: the game's usual folder (on Linux
+// inside the default Wine prefix of the user).
+std::string DefaultMainDir();
+
+// Paths (MainDir and the folders below) are native file-system text, UTF-8 on Linux
+// with "/" between components, as the pack file stream and the file functions take
+// them; they are not Windows-1251 like the rest of the program's text.
 
 // Folders, each with a trailing separator: the program's folder, the folder under
 // which the data store "data" lies, and the small art pictures' folder.
@@ -24,6 +51,23 @@ extern std::string ImagesDir;
 // Fixes AppDir, BaseDir and ImagesDir from the program's folder.
 void InitFolders(const std::string& programDir);
 
-// Read and write the settings through QSettings (see Settings.cpp).
+// The card base file below BaseDir.
+std::string CardBaseFileName();
+
+// Puts every setting back to its initial value (program start).
+void ResetSettings();
+
+// Reads the settings: both print settings become false, MainDir comes from the game's
+// store when it names it, the five user settings from the user's store where present.
+// A value of the wrong type throws `ESettingsError` "Invalid data type for '<name>'";
+// the values read before it keep their new values. A user store that cannot be read
+// is skipped silently.
 void ReadSettings();
+// Writes the five user settings (Booleans as 0 or 1). A store that cannot be written
+// is skipped silently.
 void WriteSettings();
+
+// The same on given stores (tests, or a caller with its own stores). `game` may be
+// null: MainDir is then left as it is.
+void ReadSettings(QSettings& user, QSettings* game);
+void WriteSettings(QSettings& user);

@@ -1,0 +1,76 @@
+#include "data/CardText.h"
+
+std::string ColorCodeFromCost(std::string_view cost)
+{
+    if (cost.empty())
+        return "L";
+    std::string code;
+    for (char c : {'W', 'B', 'U', 'G', 'R'})
+        if (cost.find(c) != std::string_view::npos)
+            code += c;
+    if (code.size() > 1)
+        return "Z";
+    if (code.empty())
+        return "A";
+    return code;
+}
+
+std::pair<std::string, std::string> SplitAtMarker(std::string_view text, std::string_view marker)
+{
+    const size_t p = marker.empty() ? std::string_view::npos : text.find(marker);
+    if (p == std::string_view::npos)
+        return {std::string(text), std::string()};
+    return {std::string(text.substr(0, p)), std::string(text.substr(p + marker.size()))};
+}
+
+std::string RemoveMarkedSpans(std::string_view text, std::string_view opening, std::string_view closing)
+{
+    std::string result(text);
+    if (opening.empty())
+        return result; // a pass can never change the text
+    for (;;) {
+        const size_t p = result.find(opening);
+        if (p == std::string::npos)
+            return result;
+        std::string_view rest = std::string_view(result).substr(p + opening.size());
+        if (!closing.empty()) {
+            const size_t q = rest.find(closing);
+            if (q != std::string_view::npos)
+                rest = rest.substr(q + closing.size());
+        }
+        // Every pass that finds the opening marker removes at least the marker, so the
+        // text shrinks and the loop ends.
+        result = result.substr(0, p) + std::string(rest);
+    }
+}
+
+std::string TextBetweenMarkers(std::string_view text, std::string_view opening, std::string_view closing)
+{
+    std::string_view result = text;
+    if (!opening.empty()) {
+        const size_t p = result.find(opening);
+        if (p != std::string_view::npos)
+            result = result.substr(p + opening.size());
+    }
+    if (!closing.empty()) {
+        const size_t q = result.find(closing);
+        if (q == std::string_view::npos)
+            return std::string();
+        result = result.substr(0, q);
+    }
+    return std::string(result);
+}
+
+int VersionToNumber(std::string_view version)
+{
+    if (version.empty())
+        return 0;
+    return static_cast<unsigned char>(version[0]) % 8;
+}
+
+std::string NumberToVersion(std::string_view text)
+{
+    if (text.empty())
+        return std::string();
+    return std::string(1, char(64 + static_cast<unsigned char>(text[0]) % 8));
+}

@@ -1,0 +1,189 @@
+#include "data/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+struct SettingsValues {
+    int cardTextType;
+    int artImageType;
+    bool drawReminderText;
+    bool printGrayscale;
+    bool printForPlayCard;
+};
+
+SettingsValues Current()
+{
+    return {CardTextType, ArtImageType, DrawReminderText, PrintGrayscale, PrintForPlayCard};
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ResetSettings();
+    }
+    void TearDown() override { ResetSettings(); }
+
+    QString UserFile() const { return dir.filePath("user.conf"); }
+    QString GameFile() const { return dir.filePath("game.conf"); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+// Each case: what the stores hold before the run, the settings read, and what the
+// user's store holds after the settings were written back.
+TEST_F(SettingsTest, ReadAndWriteBack)
+{
+    const std::string initialMainDir = DefaultMainDir();
+    const struct {
+        const char* what;
+        std::map<QString, QString> user;
+        std::optional<QString> gameMainDir;
+        SettingsValues read;
+        std::string mainDir;
+        std::map<QString, int> written;
+    } cases[] = {
+        {"empty stores: defaults, and all five values written", {}, std::nullopt,
+         {1, 0, true, false, false}, initialMainDir,
+         {{"PrintGrayscale", 0}, {"PrintForPlayCard", 0}, {"ArtImageType", 0}, {"CardTextType", 1},
+          {"DrawReminderText", 1}}},
+        {"any non-zero Boolean reads true and is written back as 1",
+         {{"PrintGrayscale", "5"}, {"PrintForPlayCard", "-1"}, {"DrawReminderText", "0"}}, std::nullopt,
+         {1, 0, false, true, true}, initialMainDir,
+         {{"PrintGrayscale", 1}, {"PrintForPlayCard", 1}, {"DrawReminderText", 0}}},
+        {"only the low eight bits of the card language count", {{"CardTextType", "258"}}, std::nullopt,
+         {2, 0, true, false, false}, initialMainDir, {{"CardTextType", 2}}},
+        {"an art source outside 0 and 1 stays as it is", {{"ArtImageType", "7"}}, std::nullopt,
+         {1, 7, true, false, false}, initialMainDir, {{"ArtImageType", 7}}},
+        {"MainDir comes from the game's store", {{"CardTextType", "0"}}, QString("D:\\Games\\X"),
+         {0, 0, true, false, false}, "D:\\Games\\X", {{"CardTextType", 0}}},
+        {"a Cyrillic MainDir is a native path", {}, QString::fromUtf8("/home/игрок/MTG"),
+         {1, 0, true, false, false}, "/home/игрок/MTG", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(UserFile());
+        QFile::remove(GameFile());
+        {
+            QSettings user(UserFile(), QSettings::IniFormat);
+            for (const auto& [k, v] : c.user)
+                user.setValue(k, v);
+            QSettings game(GameFile(), QSettings::IniFormat);
+            if (c.gameMainDir)
+                game.setValue("MainDir", *c.gameMainDir);
+        }
+        ResetSettings();
+        PrintGrayscale = PrintForPlayCard = true; // both are cleared at the start of every read
+
+        QSettings user(UserFile(), QSettings::IniFormat);
+        QSettings game(GameFile(), QSettings::IniFormat);
+        ReadSettings(user, &game);
+        const SettingsValues got = Current();
+        EXPECT_EQ(got.cardTextType, c.read.cardTextType);
+        EXPECT_EQ(got.artImageType, c.read.artImageType);
+        EXPECT_EQ(got.drawReminderText, c.read.drawReminderText);
+        EXPECT_EQ(got.printGrayscale, c.read.printGrayscale);
+        EXPECT_EQ(got.printForPlayCard, c.read.printForPlayCard);
+        EXPECT_EQ(MainDir, c.mainDir);
+
+        WriteSettings(user);
+        QSettings after(UserFile(), QSettings::IniFormat);
+        EXPECT_EQ(after.allKeys().size(), 5) << after.allKeys().join(",").toStdString();
+        EXPECT_FALSE(after.contains("MainDir"));
+        for (const auto& [k, v] : c.written) {
+            bool ok = false;
+            EXPECT_EQ(after.value(k).toString().toInt(&ok), v) << k.toStdString();
+            EXPECT_TRUE(ok) << k.toStdString() << " is written as a number";
+        }
+        QSettings gameAfter(GameFile(), QSettings::IniFormat);
+        EXPECT_EQ(gameAfter.allKeys().size(), c.gameMainDir ? 1 : 0) << "the game's store is never written";
+    }
+}
+
+TEST_F(SettingsTest, WrongTypeNamesTheValueAndKeepsWhatWasReadBefore)
+{
+    {
+        QSettings user(UserFile(), QSettings::IniFormat);
+        user.setValue("PrintGrayscale", 1);
+        user.setValue("ArtImageType", "pictures");
+        user.setValue("CardTextType", 2);
+    }
+    QSettings user(UserFile(), QSettings::IniFormat);
+    try {
+        ReadSettings(user, nullptr);
+        FAIL() << "no error for a text where a number belongs";
+    } catch (const ESettingsError& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'ArtImageType'");
+    }
+    EXPECT_TRUE(PrintGrayscale);   // read before the bad value
+    EXPECT_EQ(ArtImageType, 0);    // the bad value leaves its setting alone
+    EXPECT_EQ(CardTextType, 1);    // read after it: never reached
+
+    // A list (a text with a comma) where a Boolean belongs is as wrong.
+    QFile::remove(UserFile());
+    {
+        QSettings bad(UserFile(), QSettings::IniFormat);
+        bad.setValue("DrawReminderText", QStringList{"1", "2"});
+    }
+    QSettings bad(UserFile(), QSettings::IniFormat);
+    EXPECT_THROW(ReadSettings(bad, nullptr), ESettingsError);
+}
+
+// The stores the program uses by itself: the user's store of "Tomelark" and the
+// system-wide store of the game, both redirected into a temporary folder.
+TEST_F(SettingsTest, DefaultStoresByOrganisationAndApplication)
+{
+    const QString userDir = dir.filePath("user");
+    const QString systemDir = dir.filePath("system");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, userDir);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, systemDir);
+    {
+        QSettings game(QSettings::NativeFormat, QSettings::SystemScope, "Wizards of the Coast", "Magic - Full Install");
+        game.setValue("MainDir", "/opt/mtg");
+        QSettings user(QSettings::NativeFormat, QSettings::UserScope, "Tomelark", "Tomelark");
+        user.setValue("ArtImageType", 1);
+        // A system-wide value of the program must not stand in for the user's own.
+        QSettings systemTomelark(QSettings::NativeFormat, QSettings::SystemScope, "Tomelark", "Tomelark");
+        systemTomelark.setValue("CardTextType", 0);
+    }
+    ReadSettings();
+    EXPECT_EQ(MainDir, "/opt/mtg");
+    EXPECT_EQ(ArtImageType, 1);
+    EXPECT_EQ(CardTextType, 1);
+
+    CardTextType = 2;
+    WriteSettings();
+    QSettings user(QSettings::NativeFormat, QSettings::UserScope, "Tomelark", "Tomelark");
+    EXPECT_TRUE(QFile::exists(userDir + "/Tomelark/Tomelark.conf"));
+    EXPECT_EQ(user.value("CardTextType").toInt(), 2);
+    EXPECT_EQ(user.value("ArtImageType").toInt(), 1);
+    EXPECT_FALSE(user.contains("MainDir"));
+
+    // Point the stores away again so no other test sees these files.
+    const QString none = dir.filePath("none");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, none);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, none);
+}
+
+TEST_F(SettingsTest, FoldersFromProgramFolder)
+{
+    InitFolders("/opt/tomelark");
+    EXPECT_EQ(AppDir, "/opt/tomelark/");
+    EXPECT_EQ(BaseDir, AppDir);
+    EXPECT_EQ(ImagesDir, "/opt/tomelark/images/");
+    EXPECT_EQ(CardBaseFileName(), "/opt/tomelark/data/cardbase.cds");
+    InitFolders("/opt/tomelark/");
+    EXPECT_EQ(AppDir, "/opt/tomelark/");
+}
