@@ -1,0 +1,895 @@
+// Pack files and the pack file stream (see PackStream.h for the format and the rules).
+#include "Library/Common/PackStream.h"
+
+#include <QtGlobal>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int PackLockWaitMs = 5000;
+
+#define PACK_ASSERT(cond)                                                                  \
+    do {                                                                                   \
+        if (!(cond))                                                                       \
+            throw EAssertionFailed("Assertion failed: " #cond " (PackStream, line "       \
+                                   + std::to_string(__LINE__) + ")");                      \
+    } while (0)
+
+namespace {
+
+constexpr char Sep = '/';        // the platform's path separator
+constexpr char MemberSep = '\\'; // between levels of a stored member name
+// No real member name comes near this; a longer one means the pack is damaged.
+constexpr int32_t MaxNameLength = 1 << 20;
+
+std::string Q(const std::string& pathUtf8) { return "\"" + Utf8ToWin1251(pathUtf8) + "\""; }
+
+std::string SysError(int err) { return Utf8ToWin1251(std::strerror(err)); }
+
+[[noreturn]] void RaiseOpenError(const std::string& path, int err, bool create = false)
+{
+    throw EFOpenError((create ? "Cannot create file " : "Cannot open file ") + Q(path) + ". "
+                      + SysError(err));
+}
+
+bool DirExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// The full path of `fileName`: absolute, "." and ".." resolved, no trailing separator
+// except for the root.
+std::string ExpandPath(const std::string& fileName)
+{
+    if (fileName.empty())
+        throw EFOpenError("Cannot open file \"\". " + SysError(ENOENT));
+    std::filesystem::path p(fileName);
+    if (!p.is_absolute()) {
+        std::error_code ec;
+        auto cwd = std::filesystem::current_path(ec);
+        if (ec)
+            RaiseOpenError(fileName, ec.value());
+        p = cwd / p;
+    }
+    std::string s = p.lexically_normal().string();
+    while (s.size() > 1 && s.back() == Sep)
+        s.pop_back();
+    return s;
+}
+
+// Folder part and last component of an expanded path.
+std::string FolderOf(const std::string& path)
+{
+    size_t i = path.rfind(Sep);
+    if (i == std::string::npos)
+        return path;
+    return i == 0 ? std::string(1, Sep) : path.substr(0, i);
+}
+
+std::string LastOf(const std::string& path)
+{
+    size_t i = path.rfind(Sep);
+    return i == std::string::npos ? path : path.substr(i + 1);
+}
+
+std::string StripSep(std::string path)
+{
+    while (path.size() > 1 && path.back() == Sep)
+        path.pop_back();
+    return path;
+}
+
+void PutInt32(std::string& out, int32_t v)
+{
+    uint32_t u = uint32_t(v);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(char((u >> (8 * i)) & 0xFF));
+}
+
+int32_t GetInt32(const char* p)
+{
+    uint32_t u = 0;
+    for (int i = 0; i < 4; ++i)
+        u |= uint32_t(uint8_t(p[i])) << (8 * i);
+    return int32_t(u);
+}
+
+// Takes an advisory lock, waiting up to PackLockWaitMs for another holder. File systems
+// without flock support are used unlocked rather than refused.
+void LockFd(int fd, int op, const std::string& path)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(PackLockWaitMs);
+    while (::flock(fd, op | LOCK_NB) != 0) {
+        int err = errno;
+        if (err == EINTR)
+            continue;
+        if (err != EWOULDBLOCK)
+            return;
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw EFOpenError("Cannot open file " + Q(path)
+                              + ". The file is in use by another process");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+void PReadAll(int fd, char* buf, int64_t count, int64_t offset, const std::string& path)
+{
+    while (count > 0) {
+        ssize_t n = ::pread(fd, buf, size_t(std::min<int64_t>(count, 1 << 30)), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw EStreamError("Cannot read file " + Q(path) + ". " + SysError(errno));
+        if (n == 0)
+            throw EPackError("Pack file " + Q(path) + " is corrupt: it ends in the middle of an entry");
+        buf += n;
+        count -= n;
+        offset += n;
+    }
+}
+
+void PWriteAll(int fd, const char* buf, int64_t count, int64_t offset, const std::string& path)
+{
+    while (count > 0) {
+        ssize_t n = ::pwrite(fd, buf, size_t(std::min<int64_t>(count, 1 << 30)), off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw EStreamError("Cannot write file " + Q(path) + ". " + SysError(n < 0 ? errno : EIO));
+        buf += n;
+        count -= n;
+        offset += n;
+    }
+}
+
+// A pack file open for the length of one operation, locked shared (reading) or
+// exclusively (writing). Closed, and so unlocked, in every case.
+class TPackHandle {
+public:
+    TPackHandle(const std::string& path, bool write) : PathName(path)
+    {
+        if (write) {
+            Fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+            if (Fd < 0 && errno == ENOENT) {
+                Fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                Created = Fd >= 0;
+                if (Fd < 0)
+                    RaiseOpenError(path, errno, true);
+            }
+        } else {
+            Fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        }
+        if (Fd < 0)
+            RaiseOpenError(path, errno);
+        struct stat st;
+        if (::fstat(Fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+            ::close(Fd);
+            RaiseOpenError(path, err);
+        }
+        try {
+            LockFd(Fd, write ? LOCK_EX : LOCK_SH, path);
+        } catch (...) {
+            ::close(Fd);
+            throw;
+        }
+        // The size is read under the lock: no writer changes it while we hold it.
+        if (::fstat(Fd, &st) != 0) {
+            int err = errno;
+            ::close(Fd);
+            RaiseOpenError(path, err);
+        }
+        FileSize = int64_t(st.st_size);
+    }
+    ~TPackHandle()
+    {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    TPackHandle(const TPackHandle&) = delete;
+    TPackHandle& operator=(const TPackHandle&) = delete;
+
+    std::string ReadAt(int64_t offset, int64_t count) const
+    {
+        std::string s(size_t(count), '\0');
+        PReadAll(Fd, s.data(), count, offset, PathName);
+        return s;
+    }
+
+    std::string PathName;
+    int Fd = -1;
+    int64_t FileSize = 0;
+    bool Created = false;
+};
+
+// Walks the entries of a pack from offset 0, checking every length against the end
+// of the file, through a small read window so that a scan costs few system calls.
+class TPackScanner {
+public:
+    explicit TPackScanner(const TPackHandle& pack) : Pack(pack) {}
+
+    bool Next(TPackEntry& e)
+    {
+        if (Pos >= Pack.FileSize)
+            return false;
+        e.Offset = Pos;
+        int32_t n = GetInt32(Bytes(Pos, 4, "its name length"));
+        Pos += 4;
+        e.Name.clear();
+        if (n > 0) {
+            if (n > MaxNameLength)
+                Corrupt(e.Offset, "a name length of " + std::to_string(n));
+            e.Name.assign(Bytes(Pos, n, "its name"), size_t(n));
+            Pos += n;
+        }
+        int32_t d = GetInt32(Bytes(Pos, 4, "its data length"));
+        Pos += 4;
+        if (d < 0)
+            Corrupt(e.Offset, "a negative data length");
+        if (d > Pack.FileSize - Pos)
+            Corrupt(e.Offset, "data running past the end of the file");
+        e.DataOffset = Pos;
+        e.DataLength = d;
+        Pos += d;
+        return true;
+    }
+
+private:
+    [[noreturn]] void Corrupt(int64_t offset, const std::string& what) const
+    {
+        throw EPackError("Pack file " + Q(Pack.PathName) + " is corrupt: the entry at offset "
+                         + std::to_string(offset) + " has " + what);
+    }
+
+    const char* Bytes(int64_t at, int64_t count, const char* what)
+    {
+        if (count > Pack.FileSize - at)
+            throw EPackError("Pack file " + Q(Pack.PathName) + " is corrupt: it ends in " + what
+                             + " at offset " + std::to_string(at));
+        if (at < WinStart || at + count > WinStart + int64_t(Win.size())) {
+            int64_t size = std::min<int64_t>(std::max<int64_t>(count, 8192), Pack.FileSize - at);
+            Win.resize(size_t(size));
+            PReadAll(Pack.Fd, Win.data(), size, at, Pack.PathName);
+            WinStart = at;
+        }
+        return Win.data() + (at - WinStart);
+    }
+
+    const TPackHandle& Pack;
+    int64_t Pos = 0;
+    std::string Win;
+    int64_t WinStart = 0;
+};
+
+std::string SizeText(int64_t bytes)
+{
+    if (bytes >= (int64_t(1) << 30) && bytes % (int64_t(1) << 30) == 0)
+        return std::to_string(bytes >> 30) + " GiB";
+    if (bytes >= (1 << 20) && bytes % (1 << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// Inflates one zlib stream of at most `limit` bytes; with `out` null only counts them.
+int64_t Inflate(const std::string& stored, const std::string& what, std::string* out,
+                int64_t limit = MaxMemberSize)
+{
+    if (stored.empty())
+        return 0; // an entry without data is an empty member
+    if (stored.size() > UINT_MAX)
+        throw EPackError("Cannot decompress " + what + ": the compressed data is too large");
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK)
+        throw EPackError("Cannot decompress " + what + ": zlib cannot start");
+    struct Guard {
+        z_stream* z;
+        ~Guard() { inflateEnd(z); }
+    } guard{&zs};
+
+    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(stored.data()));
+    zs.avail_in = uInt(stored.size());
+    std::string scratch;
+    std::string& buf = out ? *out : scratch;
+    // Capacity up to one byte more than allowed, so that reaching it means "too large".
+    const int64_t cap = limit + 1;
+    const std::string tooLarge = "Cannot decompress " + what + ": it is larger than " + SizeText(limit);
+    buf.resize(size_t(std::min<int64_t>(std::max<int64_t>(int64_t(stored.size()) * 4, 65536), cap)));
+    int64_t produced = 0;
+    for (;;) {
+        if (out) {
+            if (produced == int64_t(buf.size())) {
+                if (int64_t(buf.size()) >= cap)
+                    throw EPackError(tooLarge);
+                buf.resize(size_t(std::min<int64_t>(int64_t(buf.size()) * 2, cap)));
+            }
+            zs.next_out = reinterpret_cast<Bytef*>(buf.data() + produced);
+            zs.avail_out = uInt(std::min<int64_t>(int64_t(buf.size()) - produced, UINT_MAX));
+        } else {
+            zs.next_out = reinterpret_cast<Bytef*>(buf.data());
+            zs.avail_out = uInt(buf.size());
+        }
+        uInt before = zs.avail_out;
+        int ret = inflate(&zs, Z_NO_FLUSH);
+        produced += int64_t(before - zs.avail_out);
+        if (produced > limit)
+            throw EPackError(tooLarge);
+        if (ret == Z_STREAM_END)
+            break;
+        if (ret == Z_OK && zs.avail_out == 0)
+            continue;
+        if (ret == Z_OK || (ret == Z_BUF_ERROR && zs.avail_in == 0))
+            throw EPackError("Cannot decompress " + what + ": the compressed data is truncated");
+        throw EPackError("Cannot decompress " + what + ": "
+                         + (zs.msg ? std::string(zs.msg) : "invalid compressed data"));
+    }
+    if (out)
+        out->resize(size_t(produced));
+    return produced;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TStream
+
+int64_t TStream::Position() { return Seek(0, TSeekOrigin::soCurrent); }
+
+void TStream::SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
+
+int64_t TStream::Size()
+{
+    int64_t pos = Seek(0, TSeekOrigin::soCurrent);
+    int64_t size = Seek(0, TSeekOrigin::soEnd);
+    Seek(pos, TSeekOrigin::soBeginning);
+    return size;
+}
+
+void TStream::ReadBuffer(void* buffer, int64_t count)
+{
+    if (count > 0 && Read(buffer, count) != count)
+        throw EStreamError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count)
+{
+    if (count > 0 && Write(buffer, count) != count)
+        throw EStreamError("Stream write error");
+}
+
+std::string TStream::ReadAll()
+{
+    std::string s;
+    int64_t rest = Size() - Position();
+    if (rest > 0) {
+        s.resize(size_t(rest));
+        s.resize(size_t(Read(s.data(), rest)));
+    }
+    // Files whose size is not known ahead (or that grew) are read to their real end.
+    char chunk[65536];
+    for (int64_t n; (n = Read(chunk, sizeof chunk)) > 0;)
+        s.append(chunk, size_t(n));
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+// TFileStream
+
+TFileStream::TFileStream(const std::string& path, uint16_t mode) : FileName_(path)
+{
+    int flags = 0;
+    int lock = LOCK_EX;
+    switch (mode) {
+    case fmOpenRead: flags = O_RDONLY; lock = LOCK_SH; break;
+    case fmOpenWrite: flags = O_WRONLY; break;
+    case fmOpenReadWrite: flags = O_RDWR; break;
+    case fmCreate: flags = O_RDWR | O_CREAT; break;
+    default: throw EPackError("Unsupported file open mode");
+    }
+    Fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    if (Fd < 0)
+        RaiseOpenError(path, errno, mode == fmCreate);
+    struct stat st;
+    if (::fstat(Fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(Fd);
+        RaiseOpenError(path, err, mode == fmCreate);
+    }
+    try {
+        LockFd(Fd, lock, path);
+    } catch (...) {
+        ::close(Fd);
+        throw;
+    }
+    // Emptied only once the lock is held, so that a reader never sees it cut short.
+    if (mode == fmCreate && ::ftruncate(Fd, 0) != 0) {
+        int err = errno;
+        ::close(Fd);
+        RaiseOpenError(path, err, true);
+    }
+}
+
+TFileStream::~TFileStream()
+{
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count)
+{
+    char* p = static_cast<char*>(buffer);
+    int64_t total = 0;
+    while (total < count) {
+        ssize_t n = ::read(Fd, p + total, size_t(std::min<int64_t>(count - total, 1 << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw EStreamError("Cannot read file " + Q(FileName_) + ". " + SysError(errno));
+        if (n == 0)
+            break;
+        total += n;
+    }
+    return total;
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count)
+{
+    const char* p = static_cast<const char*>(buffer);
+    int64_t total = 0;
+    while (total < count) {
+        ssize_t n = ::write(Fd, p + total, size_t(std::min<int64_t>(count - total, 1 << 30)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw EStreamError("Cannot write file " + Q(FileName_) + ". "
+                               + SysError(n < 0 ? errno : EIO));
+        total += n;
+    }
+    return total;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
+                 : origin == TSeekOrigin::soCurrent ? SEEK_CUR
+                                                    : SEEK_END;
+    off_t r = ::lseek(Fd, off_t(offset), whence);
+    if (r < 0)
+        throw EStreamError("Invalid stream position");
+    return int64_t(r);
+}
+
+void TFileStream::SetSize(int64_t newSize)
+{
+    if (newSize < 0 || ::ftruncate(Fd, off_t(newSize)) != 0)
+        throw EStreamError("Cannot set the size of file " + Q(FileName_) + ". "
+                           + SysError(newSize < 0 ? EINVAL : errno));
+    if (Position() > newSize)
+        Seek(newSize, TSeekOrigin::soBeginning);
+}
+
+// ---------------------------------------------------------------------------
+// TMemoryStream
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count)
+{
+    int64_t size = int64_t(Data_.size());
+    if (count <= 0 || Pos >= size)
+        return 0;
+    int64_t n = std::min(count, size - Pos);
+    std::memcpy(buffer, Data_.data() + Pos, size_t(n));
+    Pos += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    if (count > INT64_MAX - Pos || uint64_t(Pos + count) > Data_.max_size())
+        throw EStreamError("Stream write error");
+    if (Pos + count > int64_t(Data_.size()))
+        Data_.resize(size_t(Pos + count));
+    std::memcpy(Data_.data() + Pos, buffer, size_t(count));
+    Pos += count;
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                   : origin == TSeekOrigin::soCurrent ? Pos
+                                                      : int64_t(Data_.size());
+    int64_t target;
+    if (__builtin_add_overflow(base, offset, &target) || target < 0)
+        throw EStreamError("Invalid stream position");
+    Pos = target;
+    return Pos;
+}
+
+void TMemoryStream::SetSize(int64_t newSize)
+{
+    if (newSize < 0 || uint64_t(newSize) > Data_.max_size())
+        throw EStreamError("Invalid stream size");
+    Data_.resize(size_t(newSize));
+    if (Pos > newSize)
+        Pos = newSize;
+}
+
+void TMemoryStream::Assign(std::string data)
+{
+    Data_ = std::move(data);
+    Pos = 0;
+}
+
+std::string TMemoryStream::TakeData()
+{
+    Pos = 0;
+    return std::exchange(Data_, std::string());
+}
+
+// ---------------------------------------------------------------------------
+// TPackFileStream
+
+TPackFileStream::TPackFileStream(const std::string& fileName, uint16_t mode)
+{
+    ResolvePath(fileName, mode);
+    Open(mode);
+}
+
+std::unique_ptr<TPackFileStream> TPackFileStream::CreateMember(const std::string& packPath,
+                                                               const std::string& memberName,
+                                                               uint16_t mode)
+{
+    std::unique_ptr<TPackFileStream> s(new TPackFileStream());
+    s->InPack = true;
+    s->Path = ExpandPath(packPath);
+    s->MemberName = memberName;
+    if (memberName.empty())
+        throw EPackError("A pack member needs a name");
+    s->Open(mode);
+    return s;
+}
+
+std::unique_ptr<TPackFileStream> TPackFileStream::CreateProbe(const std::string& fileName)
+{
+    std::unique_ptr<TPackFileStream> s(new TPackFileStream());
+    std::string full = ExpandPath(fileName);
+    if (FileExists(full)) {
+        s->Path = full;
+        s->Exists = true;
+        return s;
+    }
+    s->ResolvePath(fileName, fmOpenRead);
+    s->Exists = false;
+    if (s->InPack && !DirExists(s->Path)) {
+        s->Mode = fmOpenRead;
+        TPackHandle pack(s->Path, false);
+        TPackScanner scan(pack);
+        TPackEntry e;
+        while (scan.Next(e)) {
+            if (s->NameOk && TextEquals(e.Name, s->MemberName)) {
+                s->Exists = true;
+                break;
+            }
+        }
+    }
+    return s;
+}
+
+TPackFileStream::~TPackFileStream()
+{
+    if (CloseCalled)
+        return;
+    try {
+        Close();
+    } catch (const std::exception& e) {
+        qWarning("%s", Win1251ToUtf8(e.what()).c_str());
+    }
+}
+
+void TPackFileStream::Close()
+{
+    CloseCalled = true;
+    if (!Inner)
+        return;
+    if (InPack && Mode == fmCreate && NeedsFlush)
+        FlushMember(); // on failure the content stays, so that Close() can be retried
+    Inner.reset();
+}
+
+int64_t TPackFileStream::Read(void* buffer, int64_t count)
+{
+    PACK_ASSERT(Inner);
+    return Inner->Read(buffer, count);
+}
+
+int64_t TPackFileStream::Write(const void* buffer, int64_t count)
+{
+    PACK_ASSERT(Inner);
+    int64_t n = Inner->Write(buffer, count);
+    if (InPack && Mode == fmCreate)
+        NeedsFlush = true;
+    return n;
+}
+
+int64_t TPackFileStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    PACK_ASSERT(Inner);
+    return Inner->Seek(offset, origin);
+}
+
+void TPackFileStream::SetSize(int64_t newSize)
+{
+    PACK_ASSERT(Inner);
+    Inner->SetSize(newSize);
+    if (InPack && Mode == fmCreate)
+        NeedsFlush = true;
+}
+
+// The pack is the first missing directory on the way up from the file: the nearest
+// ancestor that exists as a directory holds it, and the components between the pack
+// and the file form the member name. For creating, a path whose folder exists is a
+// plain file; otherwise a path that exists as a file is. When the file is simply
+// missing from an existing folder, `Path` is that folder followed by the separator.
+void TPackFileStream::ResolvePath(const std::string& fileName, uint16_t mode)
+{
+    InPack = false;
+    MemberName.clear();
+    NameOk = true;
+    Path = ExpandPath(fileName);
+    bool plain = mode == fmCreate ? DirExists(FolderOf(Path)) : FileExists(Path);
+    if (plain)
+        return;
+
+    std::string current = FolderOf(Path);
+    std::string member = LastOf(Path);
+    std::string last;
+    while (!current.empty() && !DirExists(current)) {
+        if (!last.empty())
+            member = last + MemberSep + member;
+        last = LastOf(current);
+        std::string up = FolderOf(current);
+        if (up == current) // a root that does not exist: stop here
+            break;
+        current = up;
+    }
+    InPack = true;
+    if (current.empty() || current.back() != Sep)
+        current += Sep;
+    Path = current + last;
+    bool ok = true;
+    MemberName = Utf8ToWin1251(member, &ok);
+    NameOk = ok;
+}
+
+std::string TPackFileStream::RequestedPath1251() const
+{
+    if (!InPack)
+        return Utf8ToWin1251(Path);
+    std::string member = MemberName;
+    std::replace(member.begin(), member.end(), MemberSep, Sep);
+    std::string pack = Utf8ToWin1251(StripSep(Path));
+    if (pack.empty() || pack.back() != Sep)
+        pack += Sep;
+    return pack + member;
+}
+
+void TPackFileStream::Open(uint16_t mode)
+{
+    Mode = mode;
+    if (!InPack) {
+        Inner = std::make_unique<TFileStream>(Path, mode);
+        return;
+    }
+    // A file missing from an existing folder leaves the folder as the "pack"; say
+    // which file is missing rather than that a folder cannot be opened as a file.
+    if (!Path.empty() && Path.back() == Sep)
+        throw EFOpenError("Cannot open file \"" + RequestedPath1251() + "\". " + SysError(ENOENT));
+    if (mode != fmOpenRead && mode != fmCreate)
+        throw EPackError("Unsupported file open mode");
+    Inner = std::make_unique<TMemoryStream>();
+    if (mode == fmOpenRead)
+        LoadMember();
+    else
+        NeedsFlush = true; // even an empty member is written
+}
+
+void TPackFileStream::LoadMember()
+{
+    auto* mem = dynamic_cast<TMemoryStream*>(Inner.get());
+    PACK_ASSERT(Mode == fmOpenRead && mem);
+    std::string stored = ReadMember();
+    std::string content;
+    Inflate(stored, RequestedPath1251(), &content);
+    stored = std::string();
+    mem->Assign(std::move(content));
+}
+
+std::string TPackFileStream::ReadMember()
+{
+    PACK_ASSERT(InPack);
+    TPackHandle pack(Path, false);
+    TPackScanner scan(pack);
+    TPackEntry e;
+    while (scan.Next(e)) {
+        if (NameOk && TextEquals(e.Name, MemberName))
+            return pack.ReadAt(e.DataOffset, e.DataLength);
+    }
+    throw EFOpenError("File " + RequestedPath1251() + " not found");
+}
+
+void TPackFileStream::FlushMember()
+{
+    auto* mem = dynamic_cast<TMemoryStream*>(Inner.get());
+    PACK_ASSERT(Mode == fmCreate && mem);
+    if (int64_t(mem->Data().size()) > MaxMemberSize)
+        throw EPackError("Cannot write " + RequestedPath1251() + " into a pack: it is larger than "
+                         + SizeText(MaxMemberSize));
+    WriteMember(DeflateMember(mem->Data()));
+    NeedsFlush = false;
+}
+
+// The new entry is appended before the old ones are retired, so that a failed write
+// (a full disk) leaves the pack as it was instead of losing the member: the partial
+// entry is cut off again. A pack that does not scan cleanly is not touched.
+void TPackFileStream::WriteMember(const std::string& data)
+{
+    PACK_ASSERT(InPack);
+    if (!NameOk || MemberName.empty())
+        throw EPackError("Cannot write " + RequestedPath1251()
+                         + " into a pack: its name cannot be stored in Windows-1251");
+    if (data.size() > size_t(INT32_MAX))
+        throw EPackError("Cannot write " + RequestedPath1251() + " into a pack: it is too large");
+
+    TPackHandle pack(Path, true);
+    std::vector<int64_t> retire;
+    {
+        TPackScanner scan(pack);
+        TPackEntry e;
+        try {
+            while (scan.Next(e))
+                if (TextEquals(e.Name, MemberName))
+                    retire.push_back(e.Offset + 4);
+        } catch (...) {
+            if (pack.Created)
+                ::unlink(Path.c_str());
+            throw;
+        }
+    }
+    std::string entry = EncodePackEntry(MemberName, data);
+    const int64_t oldSize = pack.FileSize;
+    try {
+        PWriteAll(pack.Fd, entry.data(), int64_t(entry.size()), oldSize, Path);
+        const std::string zeros(MemberName.size(), '\0');
+        for (int64_t at : retire)
+            PWriteAll(pack.Fd, zeros.data(), int64_t(zeros.size()), at, Path);
+    } catch (...) {
+        if (::ftruncate(pack.Fd, off_t(oldSize)) == 0 && pack.Created)
+            ::unlink(Path.c_str());
+        throw;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Free functions
+
+bool TPackEntry::Live() const
+{
+    return std::any_of(Name.begin(), Name.end(), [](char c) { return c != '\0'; });
+}
+
+bool PackFileExists(const std::string& fileName)
+{
+    return TPackFileStream::CreateProbe(fileName)->Exists;
+}
+
+std::string ReadWholeFile(const std::string& fileName)
+{
+    TPackFileStream s(fileName, fmOpenRead);
+    if (auto* mem = dynamic_cast<TMemoryStream*>(s.Inner.get()))
+        return mem->TakeData();
+    return s.ReadAll();
+}
+
+std::vector<TPackEntry> ListPackEntries(const std::string& packPath)
+{
+    TPackHandle pack(ExpandPath(packPath), false);
+    TPackScanner scan(pack);
+    std::vector<TPackEntry> entries;
+    TPackEntry e;
+    while (scan.Next(e))
+        entries.push_back(e);
+    return entries;
+}
+
+std::string ReadPackEntryData(const std::string& packPath, const TPackEntry& entry)
+{
+    TPackHandle pack(ExpandPath(packPath), false);
+    if (entry.DataOffset < 0 || entry.DataLength < 0
+        || entry.DataLength > pack.FileSize - entry.DataOffset)
+        throw EPackError("Pack file " + Q(packPath) + " has changed while it was read");
+    return pack.ReadAt(entry.DataOffset, entry.DataLength);
+}
+
+std::string DeflateMember(const std::string& content)
+{
+    uLongf len = compressBound(uLong(content.size()));
+    std::string out(size_t(len), '\0');
+    int ret = compress2(reinterpret_cast<Bytef*>(out.data()), &len,
+                        reinterpret_cast<const Bytef*>(content.data()), uLong(content.size()), 9);
+    if (ret != Z_OK)
+        throw EPackError(ret == Z_MEM_ERROR ? "Compression error: out of memory" : "Compression error");
+    out.resize(size_t(len));
+    return out;
+}
+
+std::string InflateMember(const std::string& stored, const std::string& what, int64_t limit)
+{
+    std::string out;
+    Inflate(stored, what, &out, limit);
+    return out;
+}
+
+int64_t InflatedSize(const std::string& stored, const std::string& what, int64_t limit)
+{
+    return Inflate(stored, what, nullptr, limit);
+}
+
+std::string EncodePackEntry(const std::string& name, const std::string& stored)
+{
+    std::string s;
+    s.reserve(8 + name.size() + stored.size());
+    PutInt32(s, int32_t(name.size()));
+    s += name;
+    PutInt32(s, int32_t(stored.size()));
+    s += stored;
+    return s;
+}
+
+std::string MemberNameFromUtf8(const std::string& name)
+{
+    std::string joined;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        std::string part = name.substr(start, end - start);
+        if (part == "..")
+            throw EPackError("Invalid member name \"" + Utf8ToWin1251(name) + "\"");
+        if (!part.empty() && part != ".") {
+            if (!joined.empty())
+                joined += MemberSep;
+            joined += part;
+        }
+        start = end + 1;
+    }
+    if (joined.empty())
+        throw EPackError("A pack member needs a name");
+    bool ok = true;
+    std::string result = Utf8ToWin1251(joined, &ok);
+    if (!ok)
+        throw EPackError("The member name \"" + Utf8ToWin1251(name)
+                         + "\" cannot be stored in Windows-1251");
+    return result;
+}
