@@ -252,6 +252,9 @@ public:
     // Runs BeforeDelete and deletes the current record; the next record (or the last
     // when it was the last) becomes current. In insert state, cancels the insert.
     void Delete();
+    // Posts a pending edit or insert when a field was set, cancels it otherwise.
+    // Navigation, Locate, index and filter changes do this first.
+    void CheckBrowseMode();
     // Deletes every record at once, without per-record events.
     void EmptyDataSet();
     // Kept for callers that switch it; the engine keeps no change log.
