@@ -1,0 +1,303 @@
+#include "SetSymbols.h"
+
+#include "Paint.h"
+
+#include <QHash>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+#include "Library/Common/ExtUtils.h"
+
+namespace {
+
+constexpr int kHeight = 64;     // pixels; the renderer scales the picture to the band
+constexpr int kSupersample = 4;  // drawn this much larger, then reduced
+
+QPointF Polar(const QPointF& c, double r, double deg)
+{
+    const double a = deg * M_PI / 180;
+    return QPointF(c.x() + r * std::cos(a), c.y() - r * std::sin(a));
+}
+
+QPainterPath Polygon(const std::vector<QPointF>& pts)
+{
+    QPainterPath path;
+    path.moveTo(pts[0]);
+    for (size_t i = 1; i < pts.size(); ++i)
+        path.lineTo(pts[i]);
+    path.closeSubpath();
+    return path;
+}
+
+// The emblems, designed in a box of 100 units high (y down), width as they need.
+
+// Seventh edition: a seven-pointed star with a round heart.
+QPainterPath Emblem7E()
+{
+    std::vector<QPointF> pts;
+    const QPointF c(50, 52);
+    for (int i = 0; i < 14; ++i)
+        pts.push_back(Polar(c, i % 2 ? 21 : 48, 90 + i * 180.0 / 7));
+    QPainterPath star = Polygon(pts);
+    QPainterPath hole;
+    hole.addEllipse(c, 11, 11);
+    return star.subtracted(hole);
+}
+
+// Invasion: a spearhead plunging down between two swept wings.
+QPainterPath EmblemIN()
+{
+    QPainterPath head = Polygon({{50, 98}, {70, 52}, {58, 50}, {58, 4}, {42, 4}, {42, 50}, {30, 52}});
+    QPainterPath wings = Polygon({{6, 20}, {40, 40}, {40, 56}, {16, 48}});
+    wings.addPath(Polygon({{94, 20}, {60, 40}, {60, 56}, {84, 48}}));
+    return head.united(wings).simplified();
+}
+
+// Planeshift: a crescent world and the star it turns to.
+QPainterPath EmblemPS()
+{
+    QPainterPath world, bite;
+    world.addEllipse(QPointF(46, 52), 44, 44);
+    bite.addEllipse(QPointF(66, 40), 36, 36);
+    QPainterPath star;
+    const QPointF c(68, 42);
+    for (int i = 0; i < 8; ++i) {
+        const QPointF p = Polar(c, i % 2 ? 7 : 22, 90 + i * 45);
+        if (i == 0)
+            star.moveTo(p);
+        else
+            star.lineTo(p);
+    }
+    star.closeSubpath();
+    return world.subtracted(bite).united(star);
+}
+
+// Apocalypse: an orb split by a jagged crack.
+QPainterPath EmblemAP()
+{
+    QPainterPath orb;
+    orb.addEllipse(QPointF(50, 52), 44, 44);
+    QPainterPath crack = Polygon({{40, 2}, {58, 2}, {50, 30}, {64, 44}, {46, 62}, {60, 78}, {52, 100},
+                                  {40, 100}, {46, 80}, {32, 64}, {48, 46}, {36, 30}});
+    return orb.subtracted(crack);
+}
+
+// Odyssey: a sail on a ship riding a wave.
+QPainterPath EmblemOD()
+{
+    QPainterPath sail = Polygon({{52, 4}, {52, 66}, {14, 66}});
+    sail.addPath(Polygon({{60, 14}, {88, 66}, {60, 66}}));
+    QPainterPath hull;
+    hull.moveTo(4, 72);
+    hull.lineTo(96, 72);
+    hull.quadTo(86, 92, 64, 94);
+    hull.lineTo(36, 94);
+    hull.quadTo(14, 92, 4, 72);
+    hull.closeSubpath();
+    return sail.united(hull).simplified();
+}
+
+// Torment: three curved thorns rising from one root.
+QPainterPath EmblemTO()
+{
+    QPainterPath path;
+    auto thorn = [&path](double x0, double lean) {
+        QPainterPath t;
+        t.moveTo(x0 - 13, 96);
+        t.cubicTo(x0 - 14, 60, x0 + lean * 0.6 - 6, 30, x0 + lean, 4);
+        t.cubicTo(x0 + lean * 0.3 + 8, 34, x0 + 13, 60, x0 + 13, 96);
+        t.closeSubpath();
+        path = path.united(t);
+    };
+    thorn(50, 0);
+    thorn(24, -18);
+    thorn(76, 18);
+    QPainterPath base;
+    base.addRoundedRect(QRectF(8, 82, 84, 16), 6, 6);
+    return path.united(base).simplified();
+}
+
+// Judgment: a balance with two pans.
+QPainterPath EmblemJU()
+{
+    QPainterPath path;
+    path.addRect(QRectF(46, 10, 8, 78));                        // pillar
+    path.addRect(QRectF(8, 18, 84, 8));                          // beam
+    path.addEllipse(QPointF(50, 12), 8, 8);                      // top knob
+    path.addRoundedRect(QRectF(26, 86, 48, 12), 4, 4);           // foot
+    QPainterPath pans;
+    pans.moveTo(0, 52);
+    pans.lineTo(32, 52);
+    pans.quadTo(30, 66, 16, 66);
+    pans.quadTo(2, 66, 0, 52);
+    pans.closeSubpath();
+    pans.moveTo(68, 52);
+    pans.lineTo(100, 52);
+    pans.quadTo(98, 66, 84, 66);
+    pans.quadTo(70, 66, 68, 52);
+    pans.closeSubpath();
+    path.addPath(pans);
+    path.addPath(Polygon({{14, 24}, {18, 24}, {5, 53}, {1, 53}}));   // strings
+    path.addPath(Polygon({{14, 24}, {18, 24}, {31, 53}, {27, 53}}));
+    path.addPath(Polygon({{82, 24}, {86, 24}, {99, 53}, {95, 53}}));
+    path.addPath(Polygon({{82, 24}, {86, 24}, {73, 53}, {69, 53}}));
+    return path.simplified();
+}
+
+// Onslaught: a shield torn by three claw strokes.
+QPainterPath EmblemON()
+{
+    QPainterPath shield;
+    shield.moveTo(8, 8);
+    shield.lineTo(92, 8);
+    shield.lineTo(92, 46);
+    shield.cubicTo(92, 72, 72, 88, 50, 98);
+    shield.cubicTo(28, 88, 8, 72, 8, 46);
+    shield.closeSubpath();
+    QPainterPath claws;
+    for (int i = 0; i < 3; ++i) {
+        const double dx = i * 22;
+        claws.addPath(Polygon({{22 + dx, 20}, {30 + dx, 18}, {40 + dx, 80}, {35 + dx, 86}}));
+    }
+    return shield.subtracted(claws);
+}
+
+QPainterPath Emblem(const std::string& set)
+{
+    if (set == "7E") return Emblem7E();
+    if (set == "IN") return EmblemIN();
+    if (set == "PS") return EmblemPS();
+    if (set == "AP") return EmblemAP();
+    if (set == "OD") return EmblemOD();
+    if (set == "TO") return EmblemTO();
+    if (set == "JU") return EmblemJU();
+    if (set == "ON") return EmblemON();
+    throw Exception("No emblem for the set " + set);
+}
+
+QBrush RarityBrush(char rarity, const QRectF& r)
+{
+    QLinearGradient g(r.topLeft(), r.bottomRight());
+    switch (rarity) {
+    case 'R':
+        g.setColorAt(0, QColor(255, 236, 150));
+        g.setColorAt(0.45, QColor(222, 170, 40));
+        g.setColorAt(1, QColor(150, 96, 10));
+        return g;
+    case 'U':
+        g.setColorAt(0, QColor(250, 252, 255));
+        g.setColorAt(0.45, QColor(184, 190, 200));
+        g.setColorAt(1, QColor(104, 110, 122));
+        return g;
+    default:
+        return QColor(12, 12, 12);
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& SetCodes()
+{
+    static const std::vector<std::string> codes = {"7E", "IN", "PS", "AP", "OD", "TO", "JU", "ON"};
+    return codes;
+}
+
+QImage DrawSetSymbol(const std::string& set, char rarity)
+{
+    const QPainterPath emblem = Emblem(set);
+    const QRectF box = emblem.boundingRect();
+    const double margin = 5;  // room for the outline, and the transparent corner
+    const double scale = (kHeight - 2 * margin) / box.height();
+    const int width = int(std::ceil(box.width() * scale + 2 * margin));
+    const int s = kSupersample;
+
+    QImage big(width * s, kHeight * s, QImage::Format_ARGB32_Premultiplied);
+    big.fill(Qt::transparent);
+    {
+        QPainter p(&big);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(s, s);
+        p.translate(margin, margin);
+        p.scale(scale, scale);
+        p.translate(-box.left(), -box.top());
+        // Common symbols are black with a white edge, the others metal with a black edge.
+        const QColor edge = rarity == 'C' ? QColor(250, 250, 250) : QColor(10, 10, 10);
+        p.setPen(QPen(edge, 2 * 2.6 / scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(emblem);
+        p.setPen(Qt::NoPen);
+        p.setBrush(RarityBrush(rarity, box));
+        p.drawPath(emblem);
+    }
+    QImage small = big.scaled(width, kHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       .convertToFormat(QImage::Format_ARGB32);
+    // A GIF pixel is either transparent or opaque: keep the pixels that are mostly
+    // covered, with their colour un-premultiplied.
+    for (int y = 0; y < small.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(small.scanLine(y));
+        for (int x = 0; x < small.width(); ++x) {
+            const QRgb px = row[x];
+            row[x] = qAlpha(px) >= 128 ? qRgba(qRed(px), qGreen(px), qBlue(px), 255) : qRgba(0, 0, 0, 0);
+        }
+    }
+    small.setPixel(0, small.height() - 1, qRgba(0, 0, 0, 0));
+    return small;
+}
+
+QImage ToPalettePicture(const QImage& argb, int* transparentIndex)
+{
+    const QImage src = argb.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = qRgb(128, 0, 128);
+    // Opaque colours are reduced to 5 bits per channel, then 4 if there are still too
+    // many for the palette; the purple of the transparent entry is never used by them.
+    for (int bits : {8, 5, 4, 3}) {
+        const int shift = 8 - bits;
+        auto reduce = [shift](QRgb c) {
+            auto ch = [shift](int v) {
+                if (shift == 0)
+                    return v;
+                const int level = v >> shift, levels = (1 << (8 - shift)) - 1;
+                return level * 255 / levels;
+            };
+            QRgb r = qRgb(ch(qRed(c)), ch(qGreen(c)), ch(qBlue(c)));
+            if (r == qRgb(128, 0, 128))
+                r = qRgb(129, 0, 128);
+            return r;
+        };
+        QVector<QRgb> palette{transparent};
+        QHash<QRgb, int> index;
+        bool fits = true;
+        for (int y = 0; y < src.height() && fits; ++y) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+            for (int x = 0; x < src.width(); ++x) {
+                if (qAlpha(row[x]) < 128)
+                    continue;
+                const QRgb c = reduce(row[x]);
+                if (!index.contains(c)) {
+                    if (palette.size() >= 256) {
+                        fits = false;
+                        break;
+                    }
+                    index.insert(c, int(palette.size()));
+                    palette.push_back(c);
+                }
+            }
+        }
+        if (!fits)
+            continue;
+        QImage out(src.size(), QImage::Format_Indexed8);
+        out.setColorTable(palette);
+        for (int y = 0; y < src.height(); ++y) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+            uchar* dst = out.scanLine(y);
+            for (int x = 0; x < src.width(); ++x)
+                dst[x] = qAlpha(row[x]) < 128 ? 0 : uchar(index.value(reduce(row[x])));
+        }
+        *transparentIndex = 0;
+        return out;
+    }
+    throw Exception("Too many colours for a GIF palette");
+}

@@ -1,0 +1,134 @@
+// tomelark-datagen: draws the pictures of the data store.
+//
+//   tomelark-datagen OUTDIR [--font TTF] [--cards JSON]
+//       OUTDIR/data/<code>.jpg        frames W B U G R Z A L, LW LU LG LR LB, card back S
+//       OUTDIR/data/<Set>_<r>.gif     set symbols, rarities C U R
+//       OUTDIR/images/<Set>/<art>.jpg art of every card of JSON (skipped without --cards)
+//   tomelark-datagen --font-sheet TTF OUT.png
+//       a picture of the symbol font's glyphs, to check them by eye
+//
+// Everything is drawn here; the output is the same on every run.
+#include "Art.h"
+#include "CardList.h"
+#include "Frames.h"
+#include "SetSymbols.h"
+#include "Symbols.h"
+
+#include "Library/Common/ExtUtils.h"
+#include "Library/Common/ImageCodecs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kJpegQuality = 92;
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()
+        || !file.flush())
+        throw Exception("Cannot write " + path.toStdString());
+}
+
+void WriteJpeg(const QString& path, const QImage& image)
+{
+    WriteFile(path, EncodeJpeg(image, kJpegQuality));
+}
+
+void WriteGif(const QString& path, const QImage& argb)
+{
+    int transparent = -1;
+    const QImage indexed = ToPalettePicture(argb, &transparent);
+    WriteFile(path, EncodeGif(indexed, transparent));
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: tomelark-datagen OUTDIR [--font TTF] [--cards JSON]\n"
+                 "       tomelark-datagen --font-sheet TTF OUT.png\n");
+    return 2;
+}
+
+int Generate(const QString& outDir, const QString& fontPath, const QString& cardsPath)
+{
+    QRawFont symbols;
+    if (!fontPath.isEmpty()) {
+        symbols = LoadSymbolFont(fontPath);
+        if (!symbols.isValid())
+            throw Exception("Cannot load the symbol font " + fontPath.toStdString());
+    }
+    const QString data = outDir + "/data/";
+    for (const std::string& code : FrameCodes())
+        WriteJpeg(data + QString::fromStdString(code) + ".jpg", DrawFrame(code, symbols));
+    for (const std::string& set : SetCodes())
+        for (char rarity : {'C', 'U', 'R'})
+            WriteGif(data + QString::fromStdString(set) + "_" + QChar::fromLatin1(rarity) + ".gif",
+                     DrawSetSymbol(set, rarity));
+    int art = 0;
+    if (!cardsPath.isEmpty() && QFile::exists(cardsPath)) {
+        for (const TArtJob& job : ReadArtJobs(cardsPath)) {
+            WriteJpeg(outDir + "/images/" + QString::fromStdString(job.Set) + "/"
+                          + QString::fromStdString(job.FileName) + ".jpg",
+                      DrawArt(job.Card));
+            ++art;
+        }
+    }
+    std::printf("tomelark-datagen: %d frames, %d set symbols, %d art pictures in %s\n",
+                int(FrameCodes().size()), int(SetCodes().size() * 3), art, outDir.toLocal8Bit().constData());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Drawing text and loading fonts need an application object; no display is used.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qargc = 1;
+    QGuiApplication app(qargc, argv);
+
+    std::vector<QString> args;
+    for (int i = 1; i < argc; ++i)
+        args.push_back(QString::fromLocal8Bit(argv[i]));
+    try {
+        if (!args.empty() && args[0] == "--font-sheet") {
+            if (args.size() != 3)
+                return Usage();
+            const QRawFont font = LoadSymbolFont(args[1]);
+            if (!font.isValid())
+                throw Exception("Cannot load the symbol font " + args[1].toStdString());
+            if (!DrawSymbolSheet(font, args[1]).save(args[2]))
+                throw Exception("Cannot write " + args[2].toStdString());
+            return 0;
+        }
+        QString outDir, fontPath, cardsPath;
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (args[i] == "--font" && i + 1 < args.size())
+                fontPath = args[++i];
+            else if (args[i] == "--cards" && i + 1 < args.size())
+                cardsPath = args[++i];
+            else if (!args[i].startsWith("--") && outDir.isEmpty())
+                outDir = args[i];
+            else
+                return Usage();
+        }
+        if (outDir.isEmpty())
+            return Usage();
+        return Generate(outDir, fontPath, cardsPath);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tomelark-datagen: %s\n", e.what());
+        return 1;
+    }
+}
