@@ -13,6 +13,31 @@
 
 namespace {
 
+// The area covered by any of the path's parts, overlaps joined, whichever way each
+// part runs (a mirrored part runs the other way round).
+QPainterPath Union(const QPainterPath& path)
+{
+    QPainterPath result;
+    result.setFillRule(Qt::WindingFill);
+    for (const QPolygonF& polygon : path.toSubpathPolygons()) {
+        QPainterPath part;
+        part.setFillRule(Qt::WindingFill);
+        part.addPolygon(polygon);
+        part.closeSubpath();
+        result = result.united(part);
+    }
+    return result;
+}
+
+QPainterPath Stroke(const QPainterPath& line, double width)
+{
+    QPainterPathStroker s;
+    s.setWidth(width);
+    s.setCapStyle(Qt::RoundCap);
+    s.setJoinStyle(Qt::RoundJoin);
+    return s.createStroke(line);
+}
+
 // ---------------------------------------------------------------------------
 // Colours.
 
@@ -187,7 +212,7 @@ void Conifer(QPainter& g, double x, double baseY, double height, const QColor& c
     }
     tree.addRect(QRectF(x - height * 0.025, baseY - height * 0.2, height * 0.05, height * 0.2));
     g.setBrush(colour);
-    g.drawPath(tree.simplified());
+    g.drawPath(Union(tree));
 }
 
 void RoundTree(QPainter& g, TRandom& rnd, double x, double baseY, double height, const QColor& colour)
@@ -363,16 +388,68 @@ void DrawSwamp(TCanvas& c, const TPalette&)
     }
 }
 
+// A range of peaks standing on `baseY`: each peak a steep, slightly rough triangle.
+QPainterPath Peaks(TCanvas& c, double baseY, double height, int count)
+{
+    struct TPeak { double x, h, left, right; };
+    std::vector<TPeak> peaks;
+    for (int i = 0; i < count; ++i)
+        peaks.push_back({c.w * (i + c.rnd.Range(0.1, 0.9)) / count, height * c.rnd.Range(0.55, 1.0),
+                         c.rnd.Range(0.9, 1.6), c.rnd.Range(0.9, 1.6)});
+    TNoise rough(c.rnd.Next());
+    QPainterPath path;
+    path.moveTo(-1, c.h);
+    for (int x = -1; x <= int(c.w) + 1; ++x) {
+        double top = 0;
+        for (const TPeak& p : peaks) {
+            const double dx = x - p.x;
+            top = std::max(top, p.h - std::abs(dx) * (dx < 0 ? p.left : p.right));
+        }
+        top += (rough.At(x, 0, 12, 3) - 0.5) * height * 0.12;
+        path.lineTo(x, baseY - std::max(0.0, top));
+    }
+    path.lineTo(c.w + 1, c.h);
+    path.closeSubpath();
+    return path;
+}
+
 void DrawMountain(TCanvas& c, const TPalette&)
 {
     TPalette p = PaletteOf('R');
-    const double horizon = c.h * c.rnd.Range(0.7, 0.8);
+    const double horizon = c.h * c.rnd.Range(0.74, 0.82);
     Sky(c, p, horizon);
-    Glow(c, QPointF(c.w * c.rnd.Range(0.3, 0.7), horizon - 10), c.h * 0.6, QColor(255, 170, 80), 150);
-    Ridge(c, horizon - 10, c.h * 0.55, 90, QColor(150, 92, 80), QColor(90, 50, 40), 7, true);
-    Ridge(c, horizon + 10, c.h * 0.42, 70, QColor(110, 56, 40), QColor(60, 26, 18), 8, true);
-    Ridge(c, horizon + 38, c.h * 0.28, 60, QColor(64, 30, 20), QColor(30, 12, 8), 9, true);
-    Fog(c, horizon + 8, 14, QColor(255, 160, 90), 70);
+    Glow(c, QPointF(c.w * c.rnd.Range(0.3, 0.7), horizon - 20), c.h * 0.7, QColor(255, 176, 90), 160);
+    const struct { double base, height; int count; QColor rock; bool snow; } layers[] = {
+        {horizon - 4, c.h * 0.62, 3, QColor(150, 104, 96), true},
+        {horizon + 16, c.h * 0.42, 4, QColor(104, 56, 42), false},
+        {horizon + 44, c.h * 0.26, 5, QColor(58, 26, 18), false},
+    };
+    for (const auto& layer : layers) {
+        const QPainterPath range = Peaks(c, layer.base, layer.height, layer.count);
+        QPainter g(&c.image);
+        g.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient rock(0, layer.base - layer.height, 0, c.h);
+        rock.setColorAt(0, Shade(layer.rock, 0.1));
+        rock.setColorAt(1, Shade(layer.rock, -0.5));
+        g.setPen(Qt::NoPen);
+        g.setBrush(rock);
+        g.drawPath(range);
+        if (layer.snow) {
+            // Snow on the high slopes.
+            g.setClipPath(range);
+            TNoise edge(c.rnd.Next());
+            QPainterPath snow;
+            snow.moveTo(0, 0);
+            for (int x = 0; x <= int(c.w); x += 3)
+                snow.lineTo(x, layer.base - layer.height * (0.6 + (edge.At(x, 0, 10, 2) - 0.5) * 0.25));
+            snow.lineTo(c.w, 0);
+            snow.closeSubpath();
+            g.setBrush(QColor(250, 232, 222));
+            g.drawPath(snow);
+        }
+        g.end();
+        Fog(c, layer.base + 4, 12, QColor(255, 170, 110), 80);
+    }
 }
 
 void DrawForest(TCanvas& c, const TPalette&)
@@ -456,6 +533,8 @@ TBody BodyOf(const TArtCard& card, TRandom& rnd)
         {"Bird", TBody::Bird},       {"Wurm", TBody::Serpent},    {"Serpent", TBody::Serpent},
         {"Lizard", TBody::Beast},    {"Beast", TBody::Beast},     {"Kavu", TBody::Beast},
         {"Hound", TBody::Beast},     {"Dog", TBody::Beast},       {"Cat", TBody::Beast},
+        {"Bear", TBody::Beast},      {"Wolf", TBody::Beast},      {"Ape", TBody::Beast},
+        {"Elephant", TBody::Beast},  {"Boar", TBody::Beast},      {"Rat", TBody::Beast},
         {"Centaur", TBody::Beast},   {"Horse", TBody::Beast},     {"Atog", TBody::Horror},
         {"Horror", TBody::Horror},   {"Elemental", TBody::Horror}, {"Nightmare", TBody::Horror},
         {"Golem", TBody::Golem},     {"Wall", TBody::Golem},      {"Construct", TBody::Golem},
@@ -472,166 +551,211 @@ TBody BodyOf(const TArtCard& card, TRandom& rnd)
     return any[rnd.Int(4)];
 }
 
-QPainterPath Humanoid(TRandom& rnd, bool bulky)
+// The silhouettes stand on y = 0, about 110 units high, facing right.
+
+// A hooded figure in a long cloak holding up a staff.
+QPainterPath Cloaked(TRandom& rnd)
 {
-    QPainterPath body;
-    const double shoulders = bulky ? 34 : 22;
-    body.addEllipse(QPointF(0, -88), bulky ? 10 : 9, bulky ? 10 : 11);                  // head
-    QPainterPath torso;
-    torso.moveTo(-shoulders, -72);
-    torso.lineTo(shoulders, -72);
-    torso.lineTo(shoulders * 0.7, -30);
-    torso.lineTo(-shoulders * 0.7, -30);
-    torso.closeSubpath();
-    body.addPath(torso);
-    // Cloak or robe flaring to the ground.
-    QPainterPath robe;
-    robe.moveTo(-shoulders * 0.75, -40);
-    robe.lineTo(shoulders * 0.75, -40);
-    robe.lineTo(shoulders * 1.1 + rnd.Range(0, 8), 0);
-    robe.lineTo(-shoulders * 1.1 - rnd.Range(0, 8), 0);
-    robe.closeSubpath();
-    body.addPath(robe);
-    // Arms: one raised with a staff or blade, one at the side.
-    QPainterPathStroker arm;
-    arm.setWidth(bulky ? 14 : 8);
-    arm.setCapStyle(Qt::RoundCap);
-    QPainterPath arms;
-    arms.moveTo(-shoulders + 3, -70);
-    arms.lineTo(-shoulders - 12, -44);
-    arms.moveTo(shoulders - 3, -70);
-    const QPointF hand(shoulders + 16, -92 - rnd.Range(0, 12));
-    arms.lineTo(hand);
-    body.addPath(arm.createStroke(arms));
-    if (!bulky) {
-        QPainterPathStroker staff;
-        staff.setWidth(3.5);
-        QPainterPath line;
-        line.moveTo(hand + QPointF(-4, 60));
-        line.lineTo(hand + QPointF(4, -38));
-        body.addPath(staff.createStroke(line));
+    const double flare = rnd.Range(40, 54);
+    QPainterPath c;
+    c.moveTo(0, -114);
+    c.cubicTo(12, -114, 19, -102, 17, -88);
+    c.cubicTo(30, -82, 35, -70, 32, -55);
+    c.cubicTo(36, -30, flare - 6, -10, flare, 0);
+    // A ragged hem.
+    const int folds = 6;
+    for (int i = 1; i <= folds; ++i) {
+        const double x = flare - i * (2 * flare) / folds;
+        c.lineTo(x + flare / folds * 0.5, -rnd.Range(2, 7));
+        c.lineTo(x, 0);
     }
-    return body.simplified();
+    c.cubicTo(-flare + 6, -10, -36, -30, -32, -55);
+    c.cubicTo(-35, -70, -30, -82, -17, -88);
+    c.cubicTo(-19, -102, -12, -114, 0, -114);
+    c.closeSubpath();
+    QPainterPath arm;
+    arm.moveTo(24, -72);
+    arm.quadTo(36, -66, 46, -76);
+    c.addPath(Stroke(arm, 9));
+    QPainterPath staff;
+    staff.moveTo(44, 0);
+    staff.lineTo(49, -132);
+    c.addPath(Stroke(staff, 3.6));
+    return Union(c);
 }
 
-QPainterPath Wings(double span, double lift)
+// A massive, blocky figure: golems, giants, walls.
+QPainterPath Hulk(TRandom& rnd)
+{
+    QPainterPath b;
+    b.addRoundedRect(QRectF(-36, -100, 72, 60), 16, 16);        // chest
+    b.addRoundedRect(QRectF(-12, -120, 24, 24), 7, 7);          // head
+    b.addRoundedRect(QRectF(-30, -50, 24, 50), 7, 7);           // legs
+    b.addRoundedRect(QRectF(6, -50, 24, 50), 7, 7);
+    QPainterPath arms;
+    arms.moveTo(-34, -90);
+    arms.quadTo(-54, -60, -46, -26);
+    arms.moveTo(34, -90);
+    arms.quadTo(54, -60 - rnd.Range(0, 20), 48, -26 - rnd.Range(0, 30));
+    b.addPath(Stroke(arms, 20));
+    return Union(b);
+}
+
+// A four-legged animal with a tail.
+QPainterPath Beast(TRandom& rnd)
+{
+    const double back = rnd.Range(-76, -66);
+    QPainterPath b;
+    b.moveTo(-70, back + 8);
+    b.cubicTo(-30, back - 4, 10, back, 34, -70);
+    b.cubicTo(44, -80, 52, -88, 62, -88);
+    b.lineTo(66, -98);                                  // ear
+    b.lineTo(72, -87);
+    b.cubicTo(82, -85, 92, -79, 100, -72);              // brow to snout
+    b.lineTo(98, -64);
+    b.cubicTo(88, -62, 78, -60, 70, -56);               // jaw
+    b.cubicTo(62, -50, 58, -44, 54, -38);               // throat, chest
+    b.lineTo(52, -12);                                  // front legs
+    b.lineTo(57, 0);
+    b.lineTo(44, 0);
+    b.lineTo(40, -28);
+    b.lineTo(33, -28);
+    b.lineTo(30, -10);
+    b.lineTo(34, 0);
+    b.lineTo(22, 0);
+    b.lineTo(19, -33);
+    b.cubicTo(0, -37, -28, -37, -44, -35);              // belly
+    b.lineTo(-47, -9);                                  // hind legs
+    b.lineTo(-42, 0);
+    b.lineTo(-55, 0);
+    b.lineTo(-60, -24);
+    b.lineTo(-65, -9);
+    b.lineTo(-61, 0);
+    b.lineTo(-74, 0);
+    b.cubicTo(-82, -28, -82, -48, -70, back + 8);
+    b.closeSubpath();
+    QPainterPath tail;
+    tail.moveTo(-72, back + 10);
+    tail.cubicTo(-92, back + 8, -100, back + 30, -96, back + 44);
+    b.addPath(Stroke(tail, 7));
+    if (rnd.Chance(0.5)) {
+        // A ridge of spikes along the back.
+        for (int i = 0; i < 5; ++i) {
+            const double x = -50 + i * 16;
+            const double y = back + 2 + std::abs(i - 2) * 1.5;
+            b.addPolygon(QPolygonF{QPointF(x - 6, y + 4), QPointF(x + 2, y - 12), QPointF(x + 6, y + 4)});
+        }
+    }
+    return Union(b);
+}
+
+// Wings raised behind the shoulders: feathered (scalloped) or leathery (pointed).
+QPainterPath Wings(const QPointF& root, double span, double height, bool feathered)
 {
     QPainterPath wings;
     for (int side = -1; side <= 1; side += 2) {
         QPainterPath w;
-        w.moveTo(0, -70);
-        w.cubicTo(side * span * 0.4, -70 - lift, side * span * 0.8, -80 - lift * 1.2, side * span, -60 - lift * 1.4);
-        // Scalloped trailing edge.
-        const int points = 4;
+        w.moveTo(root);
+        w.cubicTo(root + QPointF(side * span * 0.2, -height * 0.9), root + QPointF(side * span * 0.6, -height * 1.1),
+                  root + QPointF(side * span, -height * 0.7));
+        const int points = 5;
         for (int i = 1; i <= points; ++i) {
             const double t = double(i) / points;
-            const QPointF to(side * span * (1 - t), -60 - lift * 1.4 * (1 - t) + 30 * t);
-            const QPointF mid(side * span * (1 - t + 0.5 / points), -40 - lift * (1 - t) + 20 * t);
-            w.quadTo(mid, to);
+            const QPointF to = root + QPointF(side * span * (1 - t), -height * 0.7 * (1 - t) + height * 0.25 * t);
+            const QPointF mid = root + QPointF(side * span * (1 - t + 0.5 / points),
+                                               -height * 0.7 * (1 - t + 0.5 / points) + height * (feathered ? 0.45 : 0.05));
+            if (feathered)
+                w.quadTo(mid, to);
+            else
+                w.quadTo((mid + to) / 2 + QPointF(0, -height * 0.25), to);
         }
         w.closeSubpath();
         wings.addPath(w);
     }
-    return wings;
+    return Union(wings);
 }
 
-QPainterPath Beast(TRandom& rnd)
+QPainterPath Dragon(TRandom& rnd)
 {
-    QPainterPath body;
-    body.addEllipse(QRectF(-50, -62, 100, 40));                           // body
-    body.addEllipse(QRectF(40, -84, 34, 28));                             // head
+    QPainterPath d;
+    d.addEllipse(QRectF(-44, -74, 88, 42));                            // body
     QPainterPath neck;
     neck.moveTo(30, -60);
-    neck.lineTo(52, -80);
-    neck.lineTo(62, -64);
-    neck.lineTo(40, -40);
-    neck.closeSubpath();
-    body.addPath(neck);
-    QPainterPathStroker legs;
-    legs.setWidth(10);
-    legs.setCapStyle(Qt::RoundCap);
-    QPainterPath l;
-    for (double x : {-38.0, -22.0, 22.0, 36.0}) {
-        l.moveTo(x, -36);
-        l.lineTo(x + rnd.Range(-6, 6), 0);
+    neck.cubicTo(50, -80, 44, -104, 66, -112);
+    d.addPath(Stroke(neck, 16));
+    QPainterPath head;
+    head.moveTo(60, -122);
+    head.lineTo(100, -110);
+    head.lineTo(96, -104);
+    head.lineTo(66, -100);
+    head.closeSubpath();
+    d.addPath(head);
+    d.addPolygon(QPolygonF{QPointF(62, -120), QPointF(50, -138), QPointF(70, -121)});   // horns
+    d.addPolygon(QPolygonF{QPointF(68, -121), QPointF(62, -140), QPointF(76, -119)});
+    QPainterPath legs;
+    for (double x : {-30.0, -14.0, 22.0, 34.0}) {
+        legs.moveTo(x, -40);
+        legs.lineTo(x + (x < 0 ? -8 : 8), -20);
+        legs.lineTo(x + (x < 0 ? -2 : 14), 0);
     }
+    d.addPath(Stroke(legs, 9));
     QPainterPath tail;
-    tail.moveTo(-48, -50);
-    tail.quadTo(-80, -60, -84, -86);
-    QPainterPathStroker thin;
-    thin.setWidth(5);
-    thin.setCapStyle(Qt::RoundCap);
-    body.addPath(legs.createStroke(l));
-    body.addPath(thin.createStroke(tail));
-    // Horns or ears.
-    body.addPolygon(QPolygonF{QPointF(54, -80), QPointF(50, -100), QPointF(62, -82)});
-    body.addPolygon(QPolygonF{QPointF(62, -82), QPointF(66, -104), QPointF(70, -80)});
-    return body.simplified();
+    tail.moveTo(-40, -54);
+    tail.cubicTo(-80, -50, -100, -10, -130, -24);
+    d.addPath(Stroke(tail, 10));
+    d.addPolygon(QPolygonF{QPointF(-128, -32), QPointF(-146, -28), QPointF(-128, -16)});   // tail spade
+    d.addPath(Wings(QPointF(-4, -70), rnd.Range(86, 104), rnd.Range(60, 80), false));
+    return Union(d);
 }
 
 QPainterPath Serpent(TRandom& rnd)
 {
     QPainterPath spine;
-    spine.moveTo(-95, -4);
+    spine.moveTo(-100, -6);
     spine.cubicTo(-60, -70 - rnd.Range(0, 20), -10, 30, 20, -40);
     spine.cubicTo(40, -80, 60, -110, 80, -96);
-    QPainterPathStroker s;
-    s.setWidth(26);
-    s.setCapStyle(Qt::RoundCap);
-    QPainterPath body = s.createStroke(spine);
+    QPainterPath body = Stroke(spine, 26);
     body.addEllipse(QRectF(66, -118, 40, 30));
-    // Open jaws.
-    body.addPolygon(QPolygonF{QPointF(96, -110), QPointF(124, -122), QPointF(104, -100)});
-    body.addPolygon(QPolygonF{QPointF(98, -98), QPointF(122, -92), QPointF(100, -90)});
-    return body.simplified();
-}
-
-QPainterPath Dragon(TRandom& rnd)
-{
-    QPainterPath body = Beast(rnd);
-    body.addPath(Wings(90, 40 + rnd.Range(0, 20)).translated(-6, 10));
-    return body.simplified();
+    body.addPolygon(QPolygonF{QPointF(96, -112), QPointF(126, -124), QPointF(104, -100)});   // open jaws
+    body.addPolygon(QPolygonF{QPointF(98, -98), QPointF(124, -92), QPointF(100, -90)});
+    return Union(body);
 }
 
 QPainterPath Bird(TRandom& rnd)
 {
-    QPainterPath body;
-    body.addEllipse(QRectF(-14, -80, 28, 52));
-    body.addEllipse(QRectF(-9, -96, 18, 18));
-    body.addPolygon(QPolygonF{QPointF(-4, -92), QPointF(0, -104), QPointF(4, -92)});
-    body.addPath(Wings(80, 30 + rnd.Range(0, 20)).translated(0, 8));
-    body.addPolygon(QPolygonF{QPointF(-12, -32), QPointF(0, 0), QPointF(12, -32)});
-    return body.simplified();
+    QPainterPath b;
+    b.addEllipse(QRectF(-13, -84, 26, 50));
+    b.addEllipse(QRectF(-9, -100, 18, 18));
+    b.addPolygon(QPolygonF{QPointF(6, -94), QPointF(18, -90), QPointF(6, -86)});         // beak
+    b.addPolygon(QPolygonF{QPointF(-8, -44), QPointF(-20, -4), QPointF(0, -10), QPointF(20, -4), QPointF(8, -44)});
+    b.addPath(Wings(QPointF(0, -66), rnd.Range(80, 100), rnd.Range(50, 70), true));
+    return Union(b);
 }
 
 QPainterPath Horror(TRandom& rnd)
 {
     QPainterPath body;
-    body.addEllipse(QRectF(-46, -96, 92, 80));
-    QPainterPathStroker s;
-    s.setWidth(9);
-    s.setCapStyle(Qt::RoundCap);
+    body.addEllipse(QRectF(-46, -100, 92, 78));
     QPainterPath limbs;
     for (int i = 0; i < 6; ++i) {
         const double x = -40 + i * 16;
-        limbs.moveTo(x, -30);
-        limbs.cubicTo(x - 10, -10, x + rnd.Range(-20, 20), 0, x + rnd.Range(-30, 30), 4);
+        limbs.moveTo(x, -34);
+        limbs.cubicTo(x - 10, -12, x + rnd.Range(-20, 20), -2, x + rnd.Range(-30, 30), 2);
     }
-    body.addPath(s.createStroke(limbs));
-    // A wide jaw.
-    body.addPolygon(QPolygonF{QPointF(-44, -50), QPointF(44, -50), QPointF(30, -20), QPointF(-30, -20)});
-    return body.simplified();
+    body.addPath(Stroke(limbs, 9));
+    body.addPolygon(QPolygonF{QPointF(-44, -52), QPointF(44, -52), QPointF(30, -24), QPointF(-30, -24)});
+    return Union(body);
 }
 
 QPainterPath Creature(TBody kind, TRandom& rnd)
 {
     switch (kind) {
-    case TBody::Humanoid: return Humanoid(rnd, false);
-    case TBody::Golem: return Humanoid(rnd, true);
+    case TBody::Humanoid: return Cloaked(rnd);
+    case TBody::Golem: return Hulk(rnd);
     case TBody::Winged: {
-        QPainterPath p = Humanoid(rnd, false);
-        p.addPath(Wings(84, 34 + rnd.Range(0, 16)));
-        return p.simplified();
+        QPainterPath p = Cloaked(rnd);
+        p.addPath(Wings(QPointF(0, -84), rnd.Range(80, 96), rnd.Range(56, 70), true));
+        return Union(p);
     }
     case TBody::Dragon: return Dragon(rnd);
     case TBody::Beast: return Beast(rnd);
@@ -639,7 +763,7 @@ QPainterPath Creature(TBody kind, TRandom& rnd)
     case TBody::Bird: return Bird(rnd);
     case TBody::Horror: return Horror(rnd);
     }
-    return Humanoid(rnd, false);
+    return Cloaked(rnd);
 }
 
 // Where the eyes are in each silhouette, for a glint.
@@ -647,13 +771,13 @@ std::vector<QPointF> EyesOf(TBody kind)
 {
     switch (kind) {
     case TBody::Humanoid:
-    case TBody::Winged: return {{-3, -90}, {3, -90}};
-    case TBody::Golem: return {{-4, -89}, {4, -89}};
-    case TBody::Beast:
-    case TBody::Dragon: return {{62, -74}};
+    case TBody::Winged: return {{-4, -98}, {5, -98}};
+    case TBody::Golem: return {{-4, -110}, {5, -110}};
+    case TBody::Beast: return {{78, -80}};
+    case TBody::Dragon: return {{74, -114}};
     case TBody::Serpent: return {{92, -108}};
-    case TBody::Bird: return {{3, -89}};
-    case TBody::Horror: return {{-16, -70}, {0, -76}, {16, -70}};
+    case TBody::Bird: return {{3, -93}};
+    case TBody::Horror: return {{-16, -74}, {0, -80}, {16, -74}};
     }
     return {};
 }
@@ -690,10 +814,18 @@ void DrawCreature(TCanvas& c, const TArtCard& card, const TPalette& p)
     g.setPen(Qt::NoPen);
     g.setBrush(body);
     g.drawPath(placed);
-    // Eyes.
+    // Eyes, and the light at the top of a staff.
     g.setBrush(Shade(p.accent, 0.3));
     for (const QPointF& e : EyesOf(kind))
         g.drawEllipse(t.map(e), 1.6, 1.6);
+    if (kind == TBody::Humanoid || kind == TBody::Winged) {
+        g.end();
+        const QPointF orb = t.map(QPointF(49, -134));
+        Glow(c, orb, 22, p.accent, 230);
+        Glow(c, orb, 5, QColor(255, 255, 255), 255);
+        g.begin(&c.image);
+        g.setRenderHint(QPainter::Antialiasing);
+    }
     // The ground in front.
     g.end();
     Fog(c, horizon + 22, 10, p.horizon, 80);
@@ -713,7 +845,7 @@ void DarkField(TCanvas& c, const TPalette& p)
     ApplyTexture(c.image, QPainterPath(), c.rnd.Next(), 50, 0.18, 5);
 }
 
-void DrawSpell(TCanvas& c, const TPalette& p)
+void DrawSpiral(TCanvas& c, const TPalette& p)
 {
     DarkField(c, p);
     const QPointF centre(c.w * c.rnd.Range(0.35, 0.65), c.h * c.rnd.Range(0.35, 0.65));
@@ -748,6 +880,76 @@ void DrawSpell(TCanvas& c, const TPalette& p)
     }
     g.end();
     Glow(c, centre, 26, QColor(255, 255, 240), 235);
+}
+
+// Forked lightning from the top of the picture.
+void DrawBolts(TCanvas& c, const TPalette& p)
+{
+    DarkField(c, p);
+    const QPointF strike(c.w * c.rnd.Range(0.35, 0.65), c.h * c.rnd.Range(0.7, 0.85));
+    Glow(c, strike, c.h * 0.6, p.glow, 170);
+    QPainter g(&c.image);
+    g.setRenderHint(QPainter::Antialiasing);
+    auto bolt = [&](QPointF from, QPointF to, double width) {
+        QPainterPath path;
+        path.moveTo(from);
+        const int steps = 9;
+        for (int i = 1; i <= steps; ++i) {
+            const double t = double(i) / steps;
+            QPointF pt = from + (to - from) * t;
+            if (i < steps)
+                pt += QPointF(c.rnd.Range(-14, 14), c.rnd.Range(-4, 4));
+            path.lineTo(pt);
+        }
+        QColor halo = p.accent;
+        halo.setAlpha(70);
+        g.setPen(QPen(halo, width * 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        g.drawPath(path);
+        g.setPen(QPen(QColor(255, 255, 240), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        g.drawPath(path);
+    };
+    const int bolts = 2 + c.rnd.Int(3);
+    for (int i = 0; i < bolts; ++i)
+        bolt(QPointF(c.w * c.rnd.Range(0.1, 0.9), -5), strike + QPointF(c.rnd.Range(-10, 10), 0), 2.2);
+    for (int i = 0; i < 4; ++i)
+        bolt(strike, strike + QPointF(c.rnd.Range(-90, 90), c.rnd.Range(-60, 30)), 1.0);
+    g.end();
+    Glow(c, strike, 20, QColor(255, 255, 240), 240);
+}
+
+// Shards bursting out of a bright centre.
+void DrawShards(TCanvas& c, const TPalette& p)
+{
+    DarkField(c, p);
+    const QPointF centre(c.w * c.rnd.Range(0.4, 0.6), c.h * c.rnd.Range(0.4, 0.6));
+    Glow(c, centre, c.h * 0.75, p.glow, 170);
+    QPainter g(&c.image);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(Qt::NoPen);
+    for (int i = 0; i < 70; ++i) {
+        const double a = c.rnd.Range(0, 2 * M_PI);
+        const double r0 = c.rnd.Range(10, 60), r1 = r0 + c.rnd.Range(20, 90);
+        const double spread = c.rnd.Range(0.03, 0.09);
+        QPolygonF shard{centre + QPointF(r0 * std::cos(a), r0 * std::sin(a)),
+                        centre + QPointF(r1 * std::cos(a - spread), r1 * std::sin(a - spread)),
+                        centre + QPointF((r1 + 14) * std::cos(a), (r1 + 14) * std::sin(a)),
+                        centre + QPointF(r1 * std::cos(a + spread), r1 * std::sin(a + spread))};
+        QColor col = Mix(Shade(p.accent, 0.3), p.glow, c.rnd.Real());
+        col.setAlpha(int(c.rnd.Range(90, 210)));
+        g.setBrush(col);
+        g.drawPolygon(shard);
+    }
+    g.end();
+    Glow(c, centre, 30, QColor(255, 255, 240), 240);
+}
+
+void DrawSpell(TCanvas& c, const TPalette& p)
+{
+    switch (c.rnd.Int(3)) {
+    case 0: DrawSpiral(c, p); break;
+    case 1: DrawBolts(c, p); break;
+    default: DrawShards(c, p); break;
+    }
 }
 
 void DrawEnchantment(TCanvas& c, const TPalette& p)
@@ -791,7 +993,7 @@ void DrawEnchantment(TCanvas& c, const TPalette& p)
     g.drawPolygon(star);
 }
 
-void DrawArtifact(TCanvas& c, const TPalette& p)
+void DrawGear(TCanvas& c, const TPalette& p)
 {
     const double horizon = c.h * 0.74;
     Sky(c, p, horizon);
@@ -837,6 +1039,97 @@ void DrawArtifact(TCanvas& c, const TPalette& p)
         const double a = c.rnd.Range(0, M_PI) + i * 2 * M_PI / 3;
         g.drawLine(centre + QPointF(r * 0.36 * std::cos(a), r * 0.36 * std::sin(a)),
                    centre + QPointF(r * 0.8 * std::cos(a), r * 0.8 * std::sin(a)));
+    }
+}
+
+QBrush Metal(const QRectF& r)
+{
+    QLinearGradient metal(r.topLeft(), r.bottomRight());
+    metal.setColorAt(0, QColor(236, 220, 180));
+    metal.setColorAt(0.5, QColor(170, 140, 90));
+    metal.setColorAt(1, QColor(80, 60, 40));
+    return metal;
+}
+
+// A crystal orb held up in a claw on a pedestal.
+void DrawOrb(TCanvas& c, const TPalette& p)
+{
+    const double horizon = c.h * 0.76;
+    Sky(c, p, horizon);
+    const QPointF orb(c.w * c.rnd.Range(0.42, 0.58), c.h * 0.38);
+    const double r = c.h * 0.16;
+    Glow(c, orb, c.h * 0.6, p.glow, 190);
+    QPainter g(&c.image);
+    g.setRenderHint(QPainter::Antialiasing);
+    QPainterPath stand;
+    stand.moveTo(orb + QPointF(-r * 0.5, r * 0.7));
+    stand.lineTo(orb + QPointF(r * 0.5, r * 0.7));
+    stand.lineTo(orb + QPointF(r * 0.25, r * 1.6));
+    stand.lineTo(orb + QPointF(r * 0.9, c.h * 0.6));
+    stand.lineTo(orb + QPointF(-r * 0.9, c.h * 0.6));
+    stand.lineTo(orb + QPointF(-r * 0.25, r * 1.6));
+    stand.closeSubpath();
+    QPainterPath claws;
+    for (int i = -1; i <= 1; ++i) {
+        claws.moveTo(orb + QPointF(i * r * 0.3, r * 0.8));
+        claws.quadTo(orb + QPointF(i * r * 1.3, r * 0.5), orb + QPointF(i * r * 0.9, -r * 0.4));
+    }
+    stand.addPath(Stroke(claws, 5));
+    g.setPen(QPen(QColor(40, 30, 20), 1.2));
+    g.setBrush(Metal(Union(stand).boundingRect()));
+    g.drawPath(Union(stand));
+    QRadialGradient crystal(orb - QPointF(r * 0.35, r * 0.35), r * 1.2);
+    crystal.setColorAt(0, QColor(255, 255, 255));
+    crystal.setColorAt(0.3, Shade(p.accent, 0.2));
+    crystal.setColorAt(1, Shade(p.glow, -0.5));
+    g.setBrush(crystal);
+    g.setPen(QPen(Shade(p.accent, -0.4), 1.0));
+    g.drawEllipse(orb, r, r);
+}
+
+// A heraldic shield with a device on it.
+void DrawCrest(TCanvas& c, const TPalette& p)
+{
+    DarkField(c, p);
+    const QPointF centre(c.w / 2, c.h * 0.5);
+    Glow(c, centre, c.h * 0.7, p.glow, 150);
+    const double w = c.h * 0.36, h = c.h * 0.42;
+    QPainterPath shield;
+    shield.moveTo(centre + QPointF(-w, -h));
+    shield.lineTo(centre + QPointF(w, -h));
+    shield.lineTo(centre + QPointF(w, 0));
+    shield.cubicTo(centre + QPointF(w, h * 0.6), centre + QPointF(w * 0.4, h * 0.85), centre + QPointF(0, h * 1.05));
+    shield.cubicTo(centre + QPointF(-w * 0.4, h * 0.85), centre + QPointF(-w, h * 0.6), centre + QPointF(-w, 0));
+    shield.closeSubpath();
+    QPainter g(&c.image);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(QColor(40, 30, 20), 2.0));
+    g.setBrush(Metal(shield.boundingRect()));
+    g.drawPath(shield);
+    // The field in quarters, and a star in the middle.
+    g.setClipPath(shield);
+    const QColor field[2] = {Shade(p.skyTop, 0.1), Shade(p.accent, -0.35)};
+    for (int i = 0; i < 4; ++i) {
+        const QRectF q(centre.x() - w * 0.82 + (i % 2) * w * 0.82, centre.y() - h * 0.82 + (i / 2) * h * 0.9,
+                       w * 0.82, h * 0.9);
+        g.fillRect(q, field[(i + i / 2) % 2]);
+    }
+    g.setClipping(false);
+    QPolygonF star;
+    for (int i = 0; i < 10; ++i) {
+        const double a = -M_PI / 2 + i * M_PI / 5, r = i % 2 ? w * 0.14 : w * 0.36;
+        star << centre + QPointF(r * std::cos(a), r * std::sin(a));
+    }
+    g.setBrush(Metal(star.boundingRect()));
+    g.drawPolygon(star);
+}
+
+void DrawArtifact(TCanvas& c, const TPalette& p)
+{
+    switch (c.rnd.Int(3)) {
+    case 0: DrawGear(c, p); break;
+    case 1: DrawOrb(c, p); break;
+    default: DrawCrest(c, p); break;
     }
 }
 

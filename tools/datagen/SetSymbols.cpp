@@ -22,6 +22,13 @@ QPointF Polar(const QPointF& c, double r, double deg)
     return QPointF(c.x() + r * std::cos(a), c.y() - r * std::sin(a));
 }
 
+// The area covered by any of the path's parts (overlaps joined, not cut out).
+QPainterPath Union(QPainterPath path)
+{
+    path.setFillRule(Qt::WindingFill);
+    return path.simplified();
+}
+
 QPainterPath Polygon(const std::vector<QPointF>& pts)
 {
     QPainterPath path;
@@ -53,7 +60,7 @@ QPainterPath EmblemIN()
     QPainterPath head = Polygon({{50, 98}, {70, 52}, {58, 50}, {58, 4}, {42, 4}, {42, 50}, {30, 52}});
     QPainterPath wings = Polygon({{6, 20}, {40, 40}, {40, 56}, {16, 48}});
     wings.addPath(Polygon({{94, 20}, {60, 40}, {60, 56}, {84, 48}}));
-    return head.united(wings).simplified();
+    return Union(head.united(wings));
 }
 
 // Planeshift: a crescent world and the star it turns to.
@@ -97,7 +104,7 @@ QPainterPath EmblemOD()
     hull.lineTo(36, 94);
     hull.quadTo(14, 92, 4, 72);
     hull.closeSubpath();
-    return sail.united(hull).simplified();
+    return Union(sail.united(hull));
 }
 
 // Torment: three curved thorns rising from one root.
@@ -117,7 +124,7 @@ QPainterPath EmblemTO()
     thorn(76, 18);
     QPainterPath base;
     base.addRoundedRect(QRectF(8, 82, 84, 16), 6, 6);
-    return path.united(base).simplified();
+    return Union(path.united(base));
 }
 
 // Judgment: a balance with two pans.
@@ -144,7 +151,7 @@ QPainterPath EmblemJU()
     path.addPath(Polygon({{14, 24}, {18, 24}, {31, 53}, {27, 53}}));
     path.addPath(Polygon({{82, 24}, {86, 24}, {99, 53}, {95, 53}}));
     path.addPath(Polygon({{82, 24}, {86, 24}, {73, 53}, {69, 53}}));
-    return path.simplified();
+    return Union(path);
 }
 
 // Onslaught: a shield torn by three claw strokes.
