@@ -313,7 +313,10 @@ int64_t Inflate(const std::string& stored, const std::string& what, std::string*
     // Capacity up to one byte more than allowed, so that reaching it means "too large".
     const int64_t cap = limit + 1;
     const std::string tooLarge = "Cannot decompress " + what + ": it is larger than " + SizeText(limit);
-    buf.resize(size_t(std::min<int64_t>(std::max<int64_t>(int64_t(stored.size()) * 4, 65536), cap)));
+    // The content grows from a guess of four times the stored size; counting needs only
+    // a small window.
+    buf.resize(out ? size_t(std::min<int64_t>(std::max<int64_t>(int64_t(stored.size()) * 4, 65536), cap))
+                   : size_t(65536));
     int64_t produced = 0;
     for (;;) {
         if (out) {
