@@ -342,38 +342,47 @@ def glyph_tree():
 
 
 # The tap arrow: a thick arc turning clockwise with an arrowhead at its end.
-TAP_CENTRE = (CX, 285)
+TAP_CENTRE = (CX, 292)
 
 
-def tap_arrow(inset=0.0):
-    """The arrow's outline; `inset` moves every edge inwards by about that much."""
+def tap_arrow():
+    """The arrow's outline."""
     cx, cy = TAP_CENTRE
-    r_in, r_out = 120 + inset, 212 - inset
-    r_mid = (120 + 212) / 2
-    a_tail = 215 - math.degrees(inset / r_mid)     # the flat tail end
-    a_neck = 0.0                                    # where the head begins
-    head_in = 120 - 62 + inset * 2.2
-    head_out = 212 + 62 - inset * 2.2
-    a_tip = -58 + math.degrees(inset * 2.6 / r_mid)
-    tip = polar(cx, cy, r_mid, a_tip)
-    contour = path(
+    r_in, r_out = 112, 214
+    r_mid = (r_in + r_out) / 2
+    a_tail, a_neck, a_tip = 215, 2, -62
+    return path(
         arc(cx, cy, r_out, r_out, a_tail, a_neck),
-        polar(cx, cy, head_out, a_neck + math.degrees(inset / r_mid) * 0.5),
-        tip,
-        polar(cx, cy, head_in, a_neck + math.degrees(inset / r_mid) * 0.5),
+        polar(cx, cy, r_out + 64, a_neck),
+        polar(cx, cy, r_mid, a_tip),
+        polar(cx, cy, r_in - 64, a_neck),
         arc(cx, cy, r_in, r_in, a_neck, a_tail),
     )
-    return contour
+
+
+def inset(contour, distance):
+    """The contour moved inwards by `distance` on every side (mitred corners)."""
+    import pyclipper
+    scale = 64
+    offset = pyclipper.PyclipperOffset(miter_limit=4)
+    offset.AddPath([(int(round(x * scale)), int(round(y * scale))) for x, y in contour],
+                   pyclipper.JT_MITER, pyclipper.ET_CLOSEDPOLYGON)
+    result = offset.Execute(-distance * scale)
+    return [[(x / scale, y / scale) for x, y in c] for c in result]
+
+
+TAP_RIM = 38    # the black rim of "T"
+TAP_BACKING = 16  # "C" reaches this far under the rim, so no white shows beyond it
 
 
 def glyph_tap():
-    """T: the black outline of the tap arrow; its inside stays open for "C"."""
-    return [outer(tap_arrow(0.0)), hole(tap_arrow(40.0))]
+    """T: the black rim of the tap arrow; its inside stays open for "C"."""
+    return [outer(tap_arrow())] + [hole(c) for c in inset(tap_arrow(), TAP_RIM)]
 
 
 def glyph_tap_backing():
     """C: the white shape drawn under "T", filling the arrow's inside."""
-    return [outer(tap_arrow(18.0))]
+    return [outer(c) for c in inset(tap_arrow(), TAP_BACKING)]
 
 
 # ---------------------------------------------------------------------------
