@@ -656,8 +656,9 @@ QPainterPath Wings(const QPointF& root, double span, double height, bool feather
     for (int side = -1; side <= 1; side += 2) {
         QPainterPath w;
         w.moveTo(root);
-        w.cubicTo(root + QPointF(side * span * 0.2, -height * 0.9), root + QPointF(side * span * 0.6, -height * 1.1),
-                  root + QPointF(side * span, -height * 0.7));
+        // The leading edge rises away from the body, leaving the head clear.
+        w.cubicTo(root + QPointF(side * span * 0.45, -height * 0.75), root + QPointF(side * span * 0.7, -height * 1.15),
+                  root + QPointF(side * span, -height * 0.75));
         const int points = 5;
         for (int i = 1; i <= points; ++i) {
             const double t = double(i) / points;
@@ -754,7 +755,7 @@ QPainterPath Creature(TBody kind, TRandom& rnd)
     case TBody::Golem: return Hulk(rnd);
     case TBody::Winged: {
         QPainterPath p = Cloaked(rnd);
-        p.addPath(Wings(QPointF(0, -84), rnd.Range(80, 96), rnd.Range(56, 70), true));
+        p.addPath(Wings(QPointF(0, -78), rnd.Range(84, 100), rnd.Range(56, 70), true));
         return Union(p);
     }
     case TBody::Dragon: return Dragon(rnd);
