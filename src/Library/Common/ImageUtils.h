@@ -41,8 +41,9 @@ extern const TFilterEntry FilterTable[6];
 // edge are taken from the mirror image of the source at that edge, sums are kept in
 // double precision and become bytes by rounding halves to even and clamping to 0..255.
 //
-// When `source` is not a 24-bit bitmap (see above; an empty picture is none either)
-// nothing happens at all: `dest` keeps its size, format and content.
+// When `source` is not a 24-bit bitmap (see above; an empty picture is none either),
+// or `filter` is not one of the six, nothing happens at all: `dest` keeps its size,
+// format and content.
 // Pictures too small for the kernel's reach (down to 1 pixel wide or high) read the
 // nearest edge pixel where the mirror image would still fall outside.
 void ResampleBitmap(const QImage& source, QImage& dest, ResampleFilter filter);

@@ -279,6 +279,9 @@ TEST(ResampleBitmap, OtherFormatsAreLeftAlone)
     ResampleBitmap(src, dst, rfLanczos3);
     EXPECT_EQ(dst.format(), QImage::Format_ARGB32);
     EXPECT_EQ(dst, before);
+    // So does a filter number outside the table.
+    ResampleBitmap(RandomImage(8, 8, 4), dst, ResampleFilter(7));
+    EXPECT_EQ(dst, before);
 
     // BGR888 is 24-bit too and keeps its format.
     const QImage bgr = RandomImage(9, 9, 5, QImage::Format_BGR888);
