@@ -1,0 +1,66 @@
+#pragma once
+// The deck file (.mdc): plain Windows-1251 text, optional "Name:" and "Note:" lines,
+// then one line per deck entry such as "  4 [7E] Llanowar Elves" or
+// " 20 [7E] Forest (A)". The pieces here are pure text work; reading and writing a
+// deck through the data module is TData::LoadDeck / TData::SaveDeck.
+#include "Library/Common/ExtUtils.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The conversion error of a count that is not a decimal integer:
+// "'4x' is not a valid integer value".
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Decimal integer with an optional sign, nothing else; EConvertError otherwise (also
+// when the value does not fit 32 bits).
+int32_t DeckStrToInt(const std::string& text);
+
+// Splits file content into lines at CR LF, a lone CR and a lone LF; a last line
+// without a line break counts; a zero byte ends the text.
+std::vector<std::string> SplitDeckLines(std::string_view content);
+
+// Trims blanks and control characters (codes 0 to 32) from both ends.
+std::string TrimDeckText(std::string_view text);
+
+// One line of a deck file as read.
+struct TDeckLine {
+    enum TKind { dlSkip, dlName, dlNote, dlCard };
+    TKind Kind = dlSkip;
+    std::string Text;     // dlName, dlNote: the text after "Name:"/"Note:", trimmed
+    int32_t Count = 0;    // dlCard
+    std::string Name;     // dlCard: English name ("A // B" read as the split card "A/B")
+    std::string Set;      // dlCard: set code from "[..]", may be empty
+    std::string Version;  // dlCard: variant letter from "(..)", may be empty
+};
+
+// Reads one line: empty lines and lines beginning with "//" are skipped, "Name:" and
+// "Note:" (any letter case) are name and note lines, anything else is a card line
+// whose first word is the count. A count that is not a decimal integer raises
+// EConvertError naming the count text.
+TDeckLine ParseDeckLine(std::string_view line);
+
+// The written line of one entry, without the line break: count right-aligned in
+// three characters, " [", set, "] ", name, and " (" version ")" when there is one.
+std::string DeckEntryLine(int32_t count, std::string_view set, std::string_view name,
+                          std::string_view version);
+
+// The text that reports a card line whose card is not in the card base:
+// "[IN] X (B)", the set part only with a set, the variant part only with a variant.
+std::string DeckNotFoundText(std::string_view name, std::string_view set,
+                             std::string_view version);
+
+// The caption of that report.
+std::string DeckNotFoundCaption();
+
+// Writes bytes to a file, replacing it atomically: a temporary file in the same folder
+// is written, flushed to disk and renamed over the file. When anything fails (the
+// folder is missing, the disk is full, a short write) the temporary file is removed,
+// the previous file is left as it was, and an `Exception` names the path. Paths are
+// native file-system text (UTF-8 on Linux).
+void WriteFileReplacing(const std::string& fileName, std::string_view bytes);
