@@ -1,4 +1,5 @@
-// The card list's record filter: sets, card type classes and colour classes.
+// The card list: its record filter (sets, card type classes, colour classes), its
+// sort index and re-filtering after the filter flags changed.
 #include "data/CardText.h"
 #include "data/DataModule.h"
 #include "data/Settings.h"
