@@ -413,7 +413,7 @@ void CardBaseFromJson(std::string_view json, TTable& table)
                     const std::string key = in.ReadString();
                     const int k = KeyIndex(key);
                     if (k < 0)
-                        in.Fail("unknown key \"" + key + "\"", keyAt);
+                        in.Fail("unknown key \"" + Utf8ToWin1251(key) + "\"", keyAt);
                     if (values[size_t(k)])
                         in.Fail("key \"" + key + "\" given twice", keyAt);
                     in.Expect(':');
