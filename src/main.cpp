@@ -1,9 +1,10 @@
-// Program entry.
-#include "BuildInfo.h"
-#include <cstdio>
+// Program entry: the application object, then the program's run (ui/Program.h).
+#include "ui/ErrorHandling.h"
+#include "ui/Program.h"
 
 int main(int argc, char** argv)
 {
-    std::printf("%s %s\n", TOMELARK_PRODUCT_NAME, TOMELARK_VERSION);
-    return 0;
+    SetProgramIdentity();
+    TApplication app(argc, argv);
+    return RunProgram();
 }

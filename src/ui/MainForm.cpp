@@ -1,0 +1,1153 @@
+#include "ui/MainForm.h"
+
+#include "BuildInfo.h"
+#include "Library/Common/ExtUtils.h"
+#include "Library/Common/ImageCodecs.h"
+#include "Library/Common/ImageUtils.h"
+#include "data/PictureLookup.h"
+#include "data/Settings.h"
+#include "render/Canvas.h"
+#include "render/CardView.h"
+#include "ui/ActionIcons.h"
+#include "ui/CardGridDelegate.h"
+#include "ui/DataGrid.h"
+#include "ui/DialogHooks.h"
+#include "ui/ErrorHandling.h"
+#include "ui/TableModel.h"
+#include "ui/UserDialogs.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// Sizes of the layout, in pixels.
+constexpr int kFormWidth = 760;
+constexpr int kFormHeight = 541;
+constexpr int kToolBarHeight = 29;
+constexpr int kStatusBarHeight = 19;
+constexpr int kFindStripHeight = 25;
+constexpr int kFindEditWidth = 125;
+constexpr int kCardsGridMinWidth = 200;
+constexpr int kSplitterWidth = 2;
+constexpr int kDeckPanelWidth = 226;
+constexpr int kDeckStripHeight = 26;
+constexpr int kDeckSideStripWidth = 26;
+constexpr int kDeckGridWidth = 200;
+constexpr int kCardPanelWidth = 308;
+constexpr int kPaintBoxWidth = 306;
+constexpr int kPaintBoxHeight = 439;
+constexpr int kSpeedButtonWidth = 23;
+constexpr int kSpeedButtonHeight = 22;
+
+// The picture saved or copied: 312 x 440, rendered at twice the size.
+constexpr int kSavedPictureWidth = 312;
+constexpr int kSavedPictureHeight = 440;
+
+// The window's font: "MS Sans Serif" at 8 points (11 pixels). Where the system does
+// not have it, a plain sans serif with Cyrillic letters stands in.
+QFont FormFont()
+{
+    static bool substituted = false;
+    if (!substituted) {
+        substituted = true;
+        const QString family = U("MS Sans Serif");
+        if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive)) {
+            QFont::removeSubstitutions(family);
+            QFont::insertSubstitutions(family, {U("PT Sans"), U("Nimbus Sans"), U("Liberation Sans"),
+                                                U("DejaVu Sans")});
+        }
+    }
+    QFont font(U("MS Sans Serif"));
+    font.setPixelSize(11);
+    return font;
+}
+
+QToolButton* SpeedButton(QWidget* parent, const char* name, TGlyph glyph, int x, int y)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setIcon(GlyphIcon(glyph));
+    b->setIconSize(QSize(12, 12));
+    b->setFocusPolicy(Qt::NoFocus); // like a speed button: clicking leaves the focus where it is
+    b->setGeometry(x, y, kSpeedButtonWidth, kSpeedButtonHeight);
+    return b;
+}
+
+// An empty text is stored by the table engine as a field without a value.
+TValue KeyValue(const std::string& text)
+{
+    return text.empty() ? TValue() : TValue(text);
+}
+
+// A field's text where the record may be missing.
+std::string Text(TTable& table, const char* field)
+{
+    return table.FieldByName(field).AsString();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Small controls.
+
+void TPaintBox::paintEvent(QPaintEvent*)
+{
+    if (!OnPaint)
+        return;
+    QPainter painter(this);
+    Guarded([&] { OnPaint(painter); });
+}
+
+namespace {
+class TFixedSplitterHandle : public QSplitterHandle {
+public:
+    TFixedSplitterHandle(Qt::Orientation o, TFixedSplitter* parent) : QSplitterHandle(o, parent), Owner(parent)
+    {
+        UpdateCursor();
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        if (Allowed())
+            QSplitterHandle::mousePressEvent(e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        if (Allowed())
+            QSplitterHandle::mouseMoveEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        if (Allowed())
+            QSplitterHandle::mouseReleaseEvent(e);
+    }
+    void enterEvent(QEnterEvent* e) override
+    {
+        UpdateCursor();
+        QSplitterHandle::enterEvent(e);
+    }
+
+private:
+    bool Allowed() const { return !Owner->CanResize || Owner->CanResize(); }
+    void UpdateCursor()
+    {
+        if (Allowed())
+            unsetCursor();
+        else
+            setCursor(Qt::ArrowCursor);
+    }
+    TFixedSplitter* Owner;
+};
+} // namespace
+
+QSplitterHandle* TFixedSplitter::createHandle()
+{
+    return new TFixedSplitterHandle(orientation(), this);
+}
+
+// ---------------------------------------------------------------------------------------
+// Creation.
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+{
+    if (!MainForm)
+        MainForm = this;
+    setObjectName(U("MainForm"));
+    setFont(FormFont());
+    InternalName = U("Tomelark");
+    ProductName = U(TOMELARK_PRODUCT_NAME);
+    ProductVersion = U(TOMELARK_VERSION);
+    setWindowTitle(BaseCaption());
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateWorkArea();
+    statusBar()->setObjectName(U("StatusBar"));
+    statusBar()->setMinimumHeight(kStatusBarHeight);
+
+    UpdateImageTimer = new QTimer(this);
+    UpdateImageTimer->setObjectName(U("UpdateImageTimer"));
+    UpdateImageTimer->setInterval(500);
+    connect(UpdateImageTimer, &QTimer::timeout, this, [this] { Guarded([this] { UpdateImageCardNow(); }); });
+
+    setMinimumWidth(kFormWidth);
+    resize(kFormWidth, std::max(kFormHeight, sizeHint().height()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+
+    FormCreate();
+
+    // Action states are brought up to date whenever the program goes idle.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { Guarded([this] { ActionsUpdate(); }); });
+    ActionsUpdate();
+}
+
+TMainForm::~TMainForm()
+{
+    UnbindData();
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+QAction* TMainForm::NewAction(const QString& caption, const QString& hint, const QKeySequence& shortcut, int image,
+                              void (TMainForm::*handler)())
+{
+    auto* action = new QAction(caption, this);
+    if (!hint.isEmpty()) {
+        action->setStatusTip(hint);
+        action->setToolTip(hint);
+    }
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    if (image >= 0)
+        action->setIcon(ActionIcon(TActionImage(image)));
+    connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    return action;
+}
+
+void TMainForm::CreateActions()
+{
+    const QString file = U("Файл"), edit = U("Правка"), view = U("Вид"), help = U("Помощь");
+    aCreate = NewAction(U("Создать..."), U("Создать новую колоду"), QKeySequence(Qt::CTRL | Qt::Key_N), aiNew,
+                        &TMainForm::aCreateExecute);
+    aOpen = NewAction(U("Открыть..."), U("Открыть колоду"), QKeySequence(Qt::CTRL | Qt::Key_O), aiOpen,
+                      &TMainForm::aOpenExecute);
+    aSave = NewAction(U("Сохранить"), U("Сохранить колоду"), QKeySequence(Qt::CTRL | Qt::Key_S), aiSave,
+                      &TMainForm::aSaveExecute);
+    aSaveAs = NewAction(U("Сохранить Как..."), U("Сохранить колоду с новым именем"), QKeySequence(), aiSaveAs,
+                        &TMainForm::aSaveAsExecute);
+    aPrint = NewAction(U("Печать..."), U("Печать карт"), QKeySequence(Qt::CTRL | Qt::Key_P), aiPrint,
+                       &TMainForm::aPrintExecute);
+    aExit = NewAction(U("Выход"), U("Выход из программы"), QKeySequence(), aiExit, &TMainForm::aExitExecute);
+    aEditCard = NewAction(U("Редактировать карту"), QString(), QKeySequence(), -1, &TMainForm::aEditCardExecute);
+    aAbout = NewAction(U("О программе..."), QString(), QKeySequence(), -1, &TMainForm::aAboutExecute);
+    aFilter = NewAction(U("Фильтрация"), QString(), QKeySequence(), aiFilter, &TMainForm::aFilterExecute);
+    aStatistics = NewAction(U("Статистика"), QString(), QKeySequence(), aiStatistics, &TMainForm::aStatisticsExecute);
+    aShowDeck = NewAction(U("Показывать колоду"), QString(), QKeySequence(), -1, &TMainForm::aShowDeckExecute);
+    aShowDeck->setCheckable(true);
+    aShowDeck->setChecked(true);
+    aOptions = NewAction(U("Параметры..."), QString(), QKeySequence(), -1, &TMainForm::aOptionsExecute);
+
+    const struct {
+        QAction* action;
+        const char* name;
+        QString category;
+    } names[] = {{aCreate, "aCreate", file},     {aOpen, "aOpen", file},         {aSave, "aSave", file},
+                 {aSaveAs, "aSaveAs", file},     {aPrint, "aPrint", file},       {aExit, "aExit", file},
+                 {aEditCard, "aEditCard", edit}, {aAbout, "aAbout", help},       {aFilter, "aFilter", view},
+                 {aStatistics, "aStatistics", view}, {aShowDeck, "aShowDeck", view}, {aOptions, "aOptions", view}};
+    for (const auto& n : names) {
+        n.action->setObjectName(QString::fromLatin1(n.name));
+        n.action->setProperty("Category", n.category);
+        addAction(n.action); // shortcuts work wherever the focus is in the window
+    }
+
+    Quillon1 = new QAction(U("Экспорт для Quillon"), this);
+    Quillon1->setObjectName(U("Quillon1"));
+    Quillon1->setVisible(false);
+    connect(Quillon1, &QAction::triggered, this, [this] { Guarded([this] { Quillon1Click(); }); });
+}
+
+void TMainForm::CreateMenus()
+{
+    FileMenu = menuBar()->addMenu(U("Файл"));
+    FileMenu->addAction(aCreate);
+    FileMenu->addAction(aOpen);
+    FileMenu->addAction(aSave);
+    FileMenu->addAction(aSaveAs);
+    FileMenu->addSeparator();
+    FileMenu->addAction(Quillon1);
+    QuillonSeparator = FileMenu->addSeparator();
+    QuillonSeparator->setVisible(false);
+    FileMenu->addAction(aPrint);
+    FileMenu->addSeparator();
+    FileMenu->addAction(aExit);
+
+    EditMenu = menuBar()->addMenu(U("Правка"));
+    EditMenu->addAction(aEditCard);
+
+    ViewMenu = menuBar()->addMenu(U("Вид"));
+    ViewMenu->addAction(aFilter);
+    ViewMenu->addSeparator();
+    ViewMenu->addAction(aStatistics);
+    ViewMenu->addSeparator();
+    ViewMenu->addAction(aShowDeck);
+    ViewMenu->addSeparator();
+    ViewMenu->addAction(aOptions);
+
+    HelpMenu = menuBar()->addMenu(U("Помощь"));
+    HelpMenu->addAction(aAbout);
+
+    auto guarded = [this](void (TMainForm::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+
+    BasePopupMenu = new QMenu(this);
+    BasePopupMenu->setObjectName(U("BasePopupMenu"));
+    miAddToDeck = BasePopupMenu->addAction(U("Добавить в колоду"));
+    connect(miAddToDeck, &QAction::triggered, this, guarded(&TMainForm::AddCardToDeck));
+    BasePopupMenu->setDefaultAction(miAddToDeck);
+    miEditCard = BasePopupMenu->addAction(aEditCard->text());
+    connect(miEditCard, &QAction::triggered, aEditCard, &QAction::trigger);
+
+    DeckPopupMenu = new QMenu(this);
+    DeckPopupMenu->setObjectName(U("DeckPopupMenu"));
+    miFindInBase = DeckPopupMenu->addAction(U("Согласовать со списком"));
+    connect(miFindInBase, &QAction::triggered, this, guarded(&TMainForm::FindDeckCardInBase));
+    DeckPopupMenu->setDefaultAction(miFindInBase);
+    miAddDeckCard = DeckPopupMenu->addAction(U("Добавить карту"));
+    connect(miAddDeckCard, &QAction::triggered, this, guarded(&TMainForm::AddDeckCard));
+    miRemoveDeckCard = DeckPopupMenu->addAction(U("Удалить карту"));
+    connect(miRemoveDeckCard, &QAction::triggered, this, guarded(&TMainForm::RemoveDeckCard));
+
+    PicturePopupMenu = new QMenu(this);
+    PicturePopupMenu->setObjectName(U("PicturePopupMenu"));
+    miSavePicture = PicturePopupMenu->addAction(U("Сохранить картинку"));
+    miSavePicture->setProperty("Tag", 1);
+    connect(miSavePicture, &QAction::triggered, this, [this] { Guarded([this] { aCopyImageExecute(1); }); });
+    miCopyPicture = PicturePopupMenu->addAction(U("Копировать картинку"));
+    miCopyPicture->setProperty("Tag", 0);
+    connect(miCopyPicture, &QAction::triggered, this, [this] { Guarded([this] { aCopyImageExecute(0); }); });
+}
+
+void TMainForm::CreateToolBar()
+{
+    ToolBar = new QToolBar(this);
+    ToolBar->setObjectName(U("ToolBar"));
+    ToolBar->setMovable(false);
+    ToolBar->setFloatable(false);
+    ToolBar->setIconSize(QSize(16, 16));
+    ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar->addAction(aCreate);
+    ToolBar->addAction(aOpen);
+    ToolBar->addAction(aSave);
+    ToolBar->addAction(aPrint);
+    ToolBar->addSeparator();
+    ToolBar->addAction(aFilter);
+    ToolBar->addAction(aStatistics);
+    ToolBar->setMinimumHeight(kToolBarHeight);
+    addToolBar(Qt::TopToolBarArea, ToolBar);
+}
+
+void TMainForm::CreateWorkArea()
+{
+    auto* central = new QWidget(this);
+    auto* work = new QHBoxLayout(central);
+    work->setContentsMargins(0, 0, 0, 0);
+    work->setSpacing(0);
+
+    // --- MainPanel: the card list, the splitter and the deck.
+    MainPanel = new QWidget(central);
+    MainPanel->setObjectName(U("MainPanel"));
+    auto* mainLayout = new QHBoxLayout(MainPanel);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->setSpacing(0);
+    Splitter1 = new TFixedSplitter(Qt::Horizontal, MainPanel);
+    Splitter1->setObjectName(U("Splitter1"));
+    Splitter1->setHandleWidth(kSplitterWidth);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setOpaqueResize(true);
+    Splitter1->CanResize = [this] { return Splitter1CanResize(); };
+    mainLayout->addWidget(Splitter1);
+
+    // BasePanel: the find strip and the card list.
+    BasePanel = new QWidget(Splitter1);
+    BasePanel->setObjectName(U("BasePanel"));
+    auto* baseLayout = new QVBoxLayout(BasePanel);
+    baseLayout->setContentsMargins(0, 0, 0, 0);
+    baseLayout->setSpacing(0);
+    Panel1 = new QWidget(BasePanel);
+    Panel1->setObjectName(U("Panel1"));
+    Panel1->setFixedHeight(kFindStripHeight);
+    auto* findLayout = new QHBoxLayout(Panel1);
+    findLayout->setContentsMargins(2, 1, 6, 1);
+    findLayout->setSpacing(4);
+    FindEdit = new QLineEdit(Panel1);
+    FindEdit->setObjectName(U("FindEdit"));
+    FindEdit->setFixedWidth(kFindEditWidth);
+    FindEdit->installEventFilter(this);
+    connect(FindEdit, &QLineEdit::textChanged, this, [this] { Guarded([this] { FindEditChange(); }); });
+    findLayout->addWidget(FindEdit);
+    findLayout->addStretch(1);
+    CardsCardCountLabel = new QLabel(Panel1);
+    CardsCardCountLabel->setObjectName(U("CardsCardCountLabel"));
+    CardsCardCountLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    findLayout->addWidget(CardsCardCountLabel);
+    baseLayout->addWidget(Panel1);
+
+    CardsModel = new TTableModel({{"Name", QString(), 150},
+                                  {"Set", QString(), -1},
+                                  {"Type", QString(), 120},
+                                  {"Cost", QString(), 62},
+                                  {"PwrTgh", U("Pwr/Tgh"), 32}},
+                                 this);
+    CardsGrid = new TDataGrid(BasePanel);
+    CardsGrid->setObjectName(U("CardsGrid"));
+    CardsGrid->setMinimumWidth(kCardsGridMinWidth);
+    CardsGrid->setItemDelegate(new TCardGridDelegate(CardsGrid));
+    CardsGrid->SetTableModel(CardsModel);
+    CardsGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(CardsGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { BasePopupMenu->popup(CardsGrid->viewport()->mapToGlobal(p)); });
+    baseLayout->addWidget(CardsGrid, 1);
+
+    // DeckPanel: the deck's button strips and the deck grid.
+    DeckPanel = new QWidget(Splitter1);
+    DeckPanel->setObjectName(U("DeckPanel"));
+    DeckPanel->setFixedWidth(kDeckPanelWidth);
+    auto* deckLayout = new QVBoxLayout(DeckPanel);
+    deckLayout->setContentsMargins(0, 0, 0, 0);
+    deckLayout->setSpacing(0);
+    Panel2 = new QWidget(DeckPanel);
+    Panel2->setObjectName(U("Panel2"));
+    Panel2->setFixedHeight(kDeckStripHeight);
+    const int buttonTop = (kDeckStripHeight - kSpeedButtonHeight) / 2;
+    SpeedButton4 = SpeedButton(Panel2, "SpeedButton4", glPlus, 28, buttonTop);
+    SpeedButton3 = SpeedButton(Panel2, "SpeedButton3", glMinus, 52, buttonTop);
+    MoveCardUpButton = SpeedButton(Panel2, "MoveCardUpButton", glUp, 76, buttonTop);
+    MoveCardUpButton->setProperty("Tag", -1);
+    MoveCardDownButton = SpeedButton(Panel2, "MoveCardDownButton", glDown, 100, buttonTop);
+    MoveCardDownButton->setProperty("Tag", 1);
+    SpeedButton4->setToolTip(U("Добавить карту"));
+    SpeedButton3->setToolTip(U("Удалить карту"));
+    DeckCardCountLabel = new QLabel(Panel2);
+    DeckCardCountLabel->setObjectName(U("DeckCardCountLabel"));
+    DeckCardCountLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const int labelLeft = 100 + kSpeedButtonWidth + 2;
+    DeckCardCountLabel->setGeometry(labelLeft, 0, kDeckPanelWidth - labelLeft - 6, kDeckStripHeight);
+    deckLayout->addWidget(Panel2);
+
+    auto* deckBody = new QHBoxLayout;
+    deckBody->setContentsMargins(0, 0, 0, 0);
+    deckBody->setSpacing(0);
+    Panel3 = new QWidget(DeckPanel);
+    Panel3->setObjectName(U("Panel3"));
+    Panel3->setFixedWidth(kDeckSideStripWidth);
+    const int buttonLeft = (kDeckSideStripWidth - kSpeedButtonWidth) / 2;
+    SpeedButton1 = SpeedButton(Panel3, "SpeedButton1", glRight, buttonLeft, 120);
+    SpeedButton2 = SpeedButton(Panel3, "SpeedButton2", glLeft, buttonLeft, 152);
+    SpeedButton1->setToolTip(U("Добавить в колоду"));
+    SpeedButton2->setToolTip(U("Удалить карту"));
+    deckBody->addWidget(Panel3);
+
+    DeckModel = new TTableModel({{"Count", U("#"), 30, Qt::AlignHCenter, Qt::AlignHCenter},
+                                 {"Name", QString(), 125},
+                                 {"Set", QString(), -1}},
+                                this);
+    DeckGrid = new TDataGrid(DeckPanel);
+    DeckGrid->setObjectName(U("DeckGrid"));
+    DeckGrid->setFixedWidth(kDeckGridWidth);
+    DeckGrid->setItemDelegate(new TCardGridDelegate(DeckGrid));
+    DeckGrid->SetTableModel(DeckModel);
+    DeckGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DeckGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { DeckPopupMenu->popup(DeckGrid->viewport()->mapToGlobal(p)); });
+    deckBody->addWidget(DeckGrid);
+    deckLayout->addLayout(deckBody, 1);
+
+    Splitter1->addWidget(BasePanel);
+    Splitter1->addWidget(DeckPanel);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    work->addWidget(MainPanel, 1);
+
+    // --- CardPanel: the picture of the current card.
+    CardPanel = new QWidget(central);
+    CardPanel->setObjectName(U("CardPanel"));
+    CardPanel->setFixedWidth(kCardPanelWidth);
+    auto* cardLayout = new QHBoxLayout(CardPanel);
+    cardLayout->setContentsMargins(0, 0, 0, 0);
+    cardLayout->setSpacing(0);
+    Bevel1 = new QFrame(CardPanel);
+    Bevel1->setObjectName(U("Bevel1"));
+    Bevel1->setFrameShape(QFrame::VLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setFixedWidth(2);
+    cardLayout->addWidget(Bevel1);
+    PaintBox = new TPaintBox(CardPanel);
+    PaintBox->setObjectName(U("PaintBox"));
+    PaintBox->setFixedSize(kPaintBoxWidth, kPaintBoxHeight);
+    PaintBox->OnPaint = [this](QPainter& p) { PaintBoxPaint(p); };
+    PaintBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(PaintBox, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& p) { PicturePopupMenu->popup(PaintBox->mapToGlobal(p)); });
+    cardLayout->addWidget(PaintBox, 0, Qt::AlignTop);
+    work->addWidget(CardPanel);
+    central->setMinimumHeight(kPaintBoxHeight);
+
+    setCentralWidget(central);
+
+    // What the controls do.
+    auto guarded = [this](void (TMainForm::*handler)()) {
+        return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(SpeedButton1, &QToolButton::clicked, this, guarded(&TMainForm::AddCardToDeck));
+    connect(SpeedButton4, &QToolButton::clicked, this, guarded(&TMainForm::AddDeckCard));
+    connect(SpeedButton3, &QToolButton::clicked, this, guarded(&TMainForm::RemoveDeckCard));
+    connect(SpeedButton2, &QToolButton::clicked, this, guarded(&TMainForm::RemoveDeckCard));
+    connect(MoveCardUpButton, &QToolButton::clicked, this, [this] {
+        Guarded([this] { MoveDeckCard(MoveCardUpButton->property("Tag").toInt()); });
+    });
+    connect(MoveCardDownButton, &QToolButton::clicked, this, [this] {
+        Guarded([this] { MoveDeckCard(MoveCardDownButton->property("Tag").toInt()); });
+    });
+    CardsGrid->OnDblClick = [this] { AddCardToDeck(); };
+    DeckGrid->OnDblClick = [this] { FindDeckCardInBase(); };
+    CardsGrid->OnKeyDown = [this](QKeyEvent& e) { return CardsGridKeyDown(e); };
+    DeckGrid->OnKeyDown = [this](QKeyEvent& e) { return DeckGridKeyDown(e); };
+}
+
+void TMainForm::FormCreate()
+{
+    // 1. The card panel paints through the window's back buffer: Qt double-buffers
+    //    every widget, so repainting the card does not flicker.
+    // 2. The grids turn wheel events into single rows themselves (TDataGrid); the
+    //    focus entering a grid makes the picture follow it.
+    CardsGrid->OnEnter = [this] {
+        if (FData)
+            CurrentCardUpdate(&FData->CardsTable);
+    };
+    DeckGrid->OnEnter = [this] {
+        if (FData)
+            CurrentCardUpdate(&FData->DeckTable);
+    };
+    // 3. The open and save dialogs start in "decks" beside the program.
+    OpenDialogDir = DecksFolder();
+    SaveDialogDir = DecksFolder();
+}
+
+// ---------------------------------------------------------------------------------------
+// The data module.
+
+void TMainForm::BindData(TData& data)
+{
+    if (FData == &data)
+        return;
+    UnbindData();
+    FData = &data;
+    CardsModel->SetTable(&data.CardsTable);
+    DeckModel->SetTable(&data.DeckTable);
+    CardsGrid->ApplyColumnWidths();
+    DeckGrid->ApplyColumnWidths();
+    // The data-change notices reach the window only while it is visible.
+    data.OnCurrentCardChange = [this](TTable* sender) {
+        if (isVisible())
+            Guarded([this, sender] { CurrentCardUpdate(sender); });
+    };
+    // A deck line whose card is not in the card base is reported and reading goes on.
+    data.OnDeckCardNotFound = [this](const std::string& caption, const std::string& text) {
+        UserDialogs().ShowMessage(this, Win1251ToQString(caption), Win1251ToQString(text));
+    };
+}
+
+void TMainForm::UnbindData()
+{
+    if (!FData)
+        return;
+    FData->OnCurrentCardChange = nullptr;
+    FData->OnDeckCardNotFound = nullptr;
+    CardsModel->SetTable(nullptr);
+    DeckModel->SetTable(nullptr);
+    FData = nullptr;
+}
+
+bool TMainForm::CardListUsable() const
+{
+    return FData && FData->Ready && FData->CardsTable.Active();
+}
+
+bool TMainForm::DeckUsable() const
+{
+    return FData && FData->DeckTable.Active();
+}
+
+// ---------------------------------------------------------------------------------------
+// Caption, labels, action states.
+
+QString TMainForm::BaseCaption() const
+{
+    return ProductName + U(" ") + ProductVersion;
+}
+
+QString TMainForm::DecksFolder() const
+{
+    const QString dir = AppDir.empty() ? QCoreApplication::applicationDirPath() + U("/")
+                                       : QString::fromStdString(AppDir);
+    return dir + U("decks");
+}
+
+std::string TMainForm::QuillonFileName() const
+{
+    const std::string dir =
+        AppDir.empty() ? QCoreApplication::applicationDirPath().toStdString() + "/" : AppDir;
+    return dir + "TomelarkDeck.dat";
+}
+
+void TMainForm::UpdateDeckCountLabel()
+{
+    const int total = FData ? FData->DeckTotal : 0;
+    DeckCardCountLabel->setText(U("Число карт: ") + QString::number(total));
+}
+
+void TMainForm::UpdateCardsCountLabel()
+{
+    const int count = CardListUsable() ? FData->FilteredCount() : 0;
+    CardsCardCountLabel->setText(U("Выбрано: ") + QString::number(count));
+}
+
+void TMainForm::ActionsUpdate()
+{
+    const bool deck = FData != nullptr && FData->DeckTotal > 0;
+    aCreate->setEnabled(true);
+    aOpen->setEnabled(true);
+    aSave->setEnabled(deck && !FData->DeckFileName.empty());
+    aSaveAs->setEnabled(deck);
+    aPrint->setEnabled(deck);
+    aExit->setEnabled(true);
+    aEditCard->setEnabled(true);
+    aAbout->setEnabled(true);
+    aFilter->setEnabled(true);
+    aStatistics->setEnabled(deck);
+    aShowDeck->setEnabled(true);
+    aShowDeck->setChecked(!DeckPanel->isHidden());
+    aOptions->setEnabled(true);
+}
+
+// ---------------------------------------------------------------------------------------
+// First show.
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    Guarded([this] { FormShow(); });
+}
+
+void TMainForm::FormShow()
+{
+    // 1. Names and captions.
+    const QString title = InternalName + U(" ") + ProductVersion;
+    SetApplicationTitle(title);
+    setWindowIconText(title);
+    setWindowTitle(BaseCaption());
+    if (DialogHooks.SetAboutVersion)
+        DialogHooks.SetAboutVersion(ProductName, U("Версия ") + ProductVersion);
+    // 2. The labels.
+    UpdateDeckCountLabel();
+    UpdateCardsCountLabel();
+    // 3. Columns and sort index by the language.
+    ApplyLanguage();
+    // 4. The card list's current card, drawn at once.
+    if (CardListUsable()) {
+        const TCardKey key = FData->GetCardKey(FData->CardsTable);
+        if (FData->LocateCard(key.Name, key.Set, key.Version))
+            FData->ReadCard(CurrentCard);
+        else
+            TData::ClearCard(CurrentCard);
+    } else {
+        TData::ClearCard(CurrentCard);
+    }
+    UpdateGuard = false;
+    UpdateImageCardNow();
+}
+
+void TMainForm::ApplyLanguage()
+{
+    const bool russian = CardTextType == 0;
+    CardsModel->SetColumnField(0, russian ? "NameR" : "Name");
+    CardsModel->SetColumnField(2, russian ? "TypeR" : "Type");
+    DeckModel->SetColumnField(1, russian ? "NameR" : "Name");
+    if (CardListUsable())
+        FData->CardsTable.SetIndexName(FData->CardListIndexName());
+}
+
+// ---------------------------------------------------------------------------------------
+// Deck files.
+
+void TMainForm::aCreateExecute()
+{
+    if (FData)
+        FData->NewDeck();
+    UpdateDeckCountLabel();
+    setWindowTitle(BaseCaption());
+}
+
+namespace {
+const char* const kDeckFilter = "Колоды Tomelark (*.mdc);;Все файлы (*)";
+const char* const kDeckSuffix = "mdc";
+} // namespace
+
+void TMainForm::aOpenExecute()
+{
+    const QString fileName = UserDialogs().OpenFileName(this, OpenDialogDir, U(kDeckFilter), U(kDeckSuffix));
+    if (fileName.isEmpty())
+        return;
+    OpenDialogDir = QFileInfo(fileName).absolutePath();
+    if (!FData)
+        return;
+    TWaitCursor wait;
+    // Whatever happens: the deck grid takes the focus (the picture shows the deck's
+    // entry), the count is brought up to date; then an error reaches the error box.
+    TScopeExit cleanup([this] {
+        DeckGrid->setFocus(Qt::OtherFocusReason);
+        UpdateDeckCountLabel();
+    });
+    FData->LoadDeck(QFile::encodeName(fileName).toStdString());
+    setWindowTitle(BaseCaption() + U(" [") + fileName + U("]"));
+}
+
+void TMainForm::SaveDeckUnder(const QString& fileName)
+{
+    if (fileName.isEmpty() || !DeckUsable() || FData->DeckTable.RecordCount() == 0)
+        return;
+    TWaitCursor wait;
+    TScopeExit cleanup([this] { UpdateDeckCountLabel(); });
+    FData->SaveDeck(QFile::encodeName(fileName).toStdString());
+    setWindowTitle(BaseCaption() + U(" [") + fileName + U("]"));
+}
+
+void TMainForm::aSaveExecute()
+{
+    if (FData)
+        SaveDeckUnder(QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName)));
+}
+
+void TMainForm::aSaveAsExecute()
+{
+    const QString fileName = UserDialogs().SaveFileName(this, SaveDialogDir, U(kDeckFilter), U(kDeckSuffix));
+    if (fileName.isEmpty())
+        return;
+    SaveDialogDir = QFileInfo(fileName).absolutePath();
+    SaveDeckUnder(fileName);
+}
+
+void TMainForm::aExitExecute()
+{
+    close();
+}
+
+// ---------------------------------------------------------------------------------------
+// Dialog commands.
+
+void TMainForm::aPrintExecute()
+{
+    if (!DialogHooks.Print) {
+        UserDialogs().ShowMessage(this, QString(), U("Печать будет добавлена в следующей версии"));
+        return;
+    }
+    TScopeExit redraw([this] { ForceRedraw(); });
+    DialogHooks.Print(this);
+}
+
+void TMainForm::aEditCardExecute()
+{
+    if (DialogHooks.EditCard)
+        DialogHooks.EditCard(this);
+}
+
+void TMainForm::aAboutExecute()
+{
+    if (DialogHooks.About) {
+        DialogHooks.About(this);
+        return;
+    }
+    UserDialogs().ShowMessage(this, U("О программе"), ProductName + U("\nВерсия ") + ProductVersion);
+}
+
+void TMainForm::aFilterExecute()
+{
+    if (DialogHooks.Filter && !DialogHooks.Filter(this))
+        return;
+    if (!CardListUsable())
+        return;
+    TTable& cards = FData->CardsTable;
+    cards.DisableControls();
+    {
+        TScopeExit resume([&] { cards.EnableControls(); });
+        cards.SetFiltered(false);
+        FData->SortIndexName = FData->SortChoice == 1 ? "CostSort" : "NameSort";
+        cards.SetIndexName(FData->CardListIndexName());
+        cards.SetFiltered(true);
+    }
+    UpdateCardsCountLabel();
+}
+
+void TMainForm::aStatisticsExecute()
+{
+    if (!FData)
+        return;
+    // Every deck entry must be in the card base before the statistics open.
+    (void)FData->DeckEncIDs();
+    if (DialogHooks.Statistics)
+        DialogHooks.Statistics(this);
+}
+
+void TMainForm::aShowDeckExecute()
+{
+    BasePanel->setFocus(Qt::OtherFocusReason);
+    DeckPanel->setVisible(DeckPanel->isHidden());
+    ActionsUpdate();
+}
+
+void TMainForm::aOptionsExecute()
+{
+    if (DialogHooks.Options)
+        DialogHooks.Options(this);
+    ApplyLanguage();
+    ForceRedraw();
+}
+
+// ---------------------------------------------------------------------------------------
+// Find as you type.
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FindEdit && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Leaving the box for another control of the window; not a menu, a popup or
+        // another window coming to the front.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+            && reason != Qt::MenuBarFocusReason)
+            Guarded([this] { FindEditExit(); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::FindEditChange()
+{
+    const std::string t = QStringToWin1251(FindEdit->text().trimmed());
+    if (t.empty() || !CardListUsable())
+        return;
+    TTable& cards = FData->CardsTable;
+    if (cards.RecordCount() == 0 || cards.State() != dsBrowse)
+        return;
+    cards.DisableControls();
+    TScopeExit resume([&] { cards.EnableControls(); });
+    // The longest prefix of the typed text that begins a name, English names first.
+    // The engine compares the values as given, so apostrophes need no quoting.
+    for (const char* field : {"Name", "NameR"}) {
+        for (std::string s = t; !s.empty(); s.pop_back())
+            if (cards.Locate(field, {TValue(s)}, loCaseInsensitive | loPartialKey))
+                return;
+    }
+}
+
+void TMainForm::FindEditExit()
+{
+    FindEdit->clear();
+}
+
+// ---------------------------------------------------------------------------------------
+// Deck editing.
+
+bool TMainForm::CardsGridKeyDown(QKeyEvent& event)
+{
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        AddCardToDeck();
+        return true;
+    }
+    return false;
+}
+
+bool TMainForm::DeckGridKeyDown(QKeyEvent& event)
+{
+    const int key = event.key();
+    const bool keypad = event.modifiers() & Qt::KeypadModifier;
+    const bool modified = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if ((key == Qt::Key_Plus && keypad) || key == Qt::Key_Insert) {
+        AddDeckCard();
+        return false;
+    }
+    if ((key == Qt::Key_Minus && keypad) || key == Qt::Key_Delete) {
+        RemoveDeckCard();
+        return false;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        FindDeckCardInBase();
+        return false;
+    }
+    if (key == Qt::Key_Up && modified) {
+        MoveCardUpButton->click();
+        return true;
+    }
+    if (key == Qt::Key_Down && modified) {
+        MoveCardDownButton->click();
+        return true;
+    }
+    return false;
+}
+
+namespace {
+// Posts the record; when the table refuses it, the edit is dropped so that the deck
+// is not left half-edited, and the error goes on to the error box.
+void PostOrCancel(TTable& table)
+{
+    try {
+        table.Post();
+    } catch (...) {
+        if (table.State() != dsBrowse)
+            table.Cancel();
+        throw;
+    }
+}
+} // namespace
+
+void TMainForm::AddCardToDeck()
+{
+    if (!CardListUsable() || !DeckUsable())
+        return;
+    TTable& cards = FData->CardsTable;
+    if (cards.RecordCount() == 0)
+        return;
+    const std::string name = Text(cards, "Name");
+    const std::string nameR = Text(cards, "NameR");
+    const std::string set = Text(cards, "Set");
+    const std::string version = Text(cards, "Version");
+    TTable& deck = FData->DeckTable;
+    TScopeExit label([this] { UpdateDeckCountLabel(); });
+    if (deck.Locate("Name;Set;Version", {KeyValue(name), KeyValue(set), KeyValue(version)})) {
+        deck.Edit();
+        FData->DeckTableCount->SetAsInteger(FData->DeckTableCount->AsInteger() + 1);
+    } else {
+        deck.Append();
+        FData->DeckTableName->SetAsString(name);
+        FData->DeckTableNameR->SetAsString(nameR);
+        FData->DeckTableSet->SetAsString(set);
+        FData->DeckTableVersion->SetAsString(version);
+        FData->DeckTableCount->SetAsInteger(1);
+    }
+    PostOrCancel(deck);
+}
+
+void TMainForm::AddDeckCard()
+{
+    if (!DeckUsable() || FData->DeckTable.RecordCount() == 0)
+        return;
+    TTable& deck = FData->DeckTable;
+    TScopeExit label([this] { UpdateDeckCountLabel(); });
+    deck.Edit();
+    FData->DeckTableCount->SetAsInteger(FData->DeckTableCount->AsInteger() + 1);
+    PostOrCancel(deck);
+}
+
+void TMainForm::RemoveDeckCard()
+{
+    if (!DeckUsable() || FData->DeckTable.RecordCount() == 0)
+        return;
+    TTable& deck = FData->DeckTable;
+    TScopeExit label([this] { UpdateDeckCountLabel(); });
+    if (FData->DeckTableCount->AsInteger() < 2) {
+        deck.Delete();
+    } else {
+        deck.Edit();
+        FData->DeckTableCount->SetAsInteger(FData->DeckTableCount->AsInteger() - 1);
+        PostOrCancel(deck);
+    }
+}
+
+void TMainForm::MoveDeckCard(int tag)
+{
+    if (!DeckUsable() || FData->DeckTotal < 2 || (tag != -1 && tag != 1))
+        return;
+    TTable& deck = FData->DeckTable;
+    TField& id = *FData->DeckTableID;
+    deck.DisableControls();
+    TBookmark bookmark = deck.GetBookmark();
+    bool indexSaved = false;
+    std::string indexName;
+    TScopeExit restore([&] {
+        deck.FreeBookmark(bookmark);
+        if (deck.State() != dsBrowse)
+            deck.Cancel();
+        if (indexSaved)
+            deck.SetIndexName(indexName);
+        deck.EnableControls();
+    });
+    const int32_t p = id.AsInteger();
+    if (tag == 1)
+        deck.Next();
+    else
+        deck.Prior();
+    const int32_t q = id.AsInteger();
+    // In the unindexed order changing the ids does not move the records meanwhile.
+    indexName = deck.IndexName();
+    indexSaved = true;
+    deck.SetIndexName("");
+    if (q != p) {
+        deck.Edit();
+        id.SetAsInteger(p);
+        deck.Post();
+        deck.GotoBookmark(bookmark);
+        deck.Edit();
+        id.SetAsInteger(q);
+        deck.Post();
+    }
+}
+
+void TMainForm::FindDeckCardInBase()
+{
+    if (!DeckUsable() || !CardListUsable())
+        return;
+    TTable& deck = FData->DeckTable;
+    if (deck.RecordCount() == 0 || deck.State() != dsBrowse)
+        return;
+    const std::string name = Text(deck, "Name");
+    const std::string set = Text(deck, "Set");
+    const std::string version = Text(deck, "Version");
+    FData->CardsTable.Locate("Name;Set;Version", {KeyValue(name), KeyValue(set), KeyValue(version)});
+}
+
+// ---------------------------------------------------------------------------------------
+// The card picture.
+
+bool TMainForm::GridHasFocus(const QWidget* grid) const
+{
+    // The window's focus widget: the control that has the focus, or will have it again
+    // when the window comes back to the front.
+    return focusWidget() == grid;
+}
+
+void TMainForm::CurrentCardUpdate(TTable* source)
+{
+    if (UpdateGuard || !FData || !source)
+        return;
+    if (source == &FData->CardsTable && GridHasFocus(DeckGrid))
+        return;
+    if (source == &FData->DeckTable && GridHasFocus(CardsGrid))
+        return;
+    if (!FData->BaseTable.Active() || FData->BaseTable.State() != dsBrowse)
+        return;
+    UpdateGuard = true;
+    UpdateImageTimer->stop();
+    TScopeExit done([this] {
+        UpdateImageTimer->start();
+        UpdateGuard = false;
+    });
+    const TCardKey key = FData->GetCardKey(*source);
+    if (FData->LocateCard(key.Name, key.Set, key.Version))
+        FData->ReadCard(CurrentCard);
+    else
+        TData::ClearCard(CurrentCard);
+}
+
+void TMainForm::UpdateImageCardNow()
+{
+    UpdateImageTimer->stop();
+    const TCardKey key{CurrentCard.Name, CurrentCard.Set, CurrentCard.Version};
+    if (key != DrawnCardKey) {
+        {
+            TCanvas canvas(CardPicture);
+            DrawCard(CurrentCard, canvas, TRect{0, 0, CardPicture.width(), CardPicture.height()});
+        }
+        DrawnCardKey = key;
+        ++DrawCount;
+    }
+    PaintBox->update();
+}
+
+void TMainForm::ForceRedraw()
+{
+    DrawnCardKey.Name = "*";
+    UpdateImageCardNow();
+}
+
+void TMainForm::PaintBoxPaint(QPainter& painter)
+{
+    const QRect r = PaintBox->rect().adjusted(3, 3, -3, -3);
+    ShowCardPicture(painter, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+}
+
+void TMainForm::aCopyImageExecute(int tag)
+{
+    TWaitCursor wait;
+    const int savedShadow = CaptionShadowWidth;
+    CaptionShadowWidth = 1;
+    // In every case: the shadow, the buffer's size and the picture at normal size.
+    TScopeExit restore([this, savedShadow] {
+        CaptionShadowWidth = savedShadow;
+        SetPictureSize(0, 0);
+        ForceRedraw();
+    });
+    SetPictureSize(kSavedPictureWidth * 2, kSavedPictureHeight * 2);
+    {
+        TCanvas canvas(CardPicture);
+        canvas.BrushColor = Qt::white;
+        canvas.PenColor = Qt::black;
+        canvas.FillRect(TRect{0, 0, CardPicture.width(), CardPicture.height()});
+        DrawCard(CurrentCard, canvas, TRect{0, 0, CardPicture.width(), CardPicture.height()});
+    }
+    {
+        QImage reduced(kSavedPictureWidth, kSavedPictureHeight, kBitmap24Format);
+        ResampleBitmap(CardPicture, reduced, rfLanczos3);
+        CardPicture = reduced;
+    }
+    if (tag == 0) {
+        QGuiApplication::clipboard()->setImage(CardPicture);
+        return;
+    }
+    try {
+        std::string folder = (AppDir.empty() ? QCoreApplication::applicationDirPath().toStdString() + "/" : AppDir)
+                             + "printimg/";
+        if (!CurrentCard.Set.empty())
+            folder += Win1251ToUtf8(CurrentCard.Set) + "/";
+        if (!QDir().mkpath(QString::fromStdString(folder)))
+            throw EError(Utf8ToWin1251("Не удалось создать папку ") + QStringToWin1251(QString::fromStdString(folder)));
+        std::string base = CurrentCard.Name.empty() ? std::string("backside") : CurrentCard.Name;
+        if (!CurrentCard.Version.empty())
+            base += " (" + std::to_string(static_cast<unsigned char>(CurrentCard.Version[0]) & 7) + ")";
+        SavePictureFile(CardPicture, QString::fromStdString(folder + SafeFileName(base) + ".jpg"), 90);
+    } catch (const std::exception& e) {
+        const std::string cause = dynamic_cast<const Exception*>(&e)
+                                      ? std::string(e.what())
+                                      : QStringToWin1251(QString::fromLocal8Bit(e.what()));
+        throw EError(Utf8ToWin1251("Ошибка при записи картинки на диск:") + "\r" + cause);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The export for Quillon (its menu item stays hidden).
+
+void TMainForm::Quillon1Click()
+{
+    if (FData)
+        FData->SaveDeckEncIDs(QuillonFileName());
+}

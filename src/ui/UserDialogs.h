@@ -1,0 +1,39 @@
+#pragma once
+// Everything the main window asks the user through a standard box: the error box,
+// plain notices with an OK button, and the open and save file dialogs. They go
+// through one replaceable object so that tests (and anything else that must run
+// unattended) can answer them without a modal window.
+#include <QString>
+
+class QWidget;
+
+class IUserDialogs {
+public:
+    virtual ~IUserDialogs() = default;
+    // The application's error box: a stop icon, the error's text, OK.
+    virtual void ShowError(QWidget* parent, const QString& text) = 0;
+    // A plain notice with an OK button; an empty caption means the application title.
+    virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // The open and save dialogs. `filter` is in Qt's form ("Name (*.ext);;..."),
+    // `defaultSuffix` is appended to a typed name without extension. Return the chosen
+    // file's full path, or an empty text when the user cancelled. The save dialog
+    // never asks before replacing a file.
+    virtual QString OpenFileName(QWidget* parent, const QString& directory, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QString& directory, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+};
+
+// The dialogs in use: the real Qt boxes unless replaced.
+IUserDialogs& UserDialogs();
+// Replaces them; null puts the real boxes back. Returns the previous replacement (or
+// null when the real boxes were in use).
+IUserDialogs* SetUserDialogs(IUserDialogs* dialogs);
+
+// The application title ("Tomelark 0.1.0"), the caption of the error box and notices.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
+// Message text as the boxes show it: a lone carriage return (the line break of the
+// program's own messages) becomes a line feed.
+QString MessageBoxText(const QString& text);

@@ -1,0 +1,176 @@
+// The current card's picture: following the focused grid, the 500 ms wait, no second
+// drawing of the same card, one row per wheel event, and saving the picture.
+#include "MainFormTestSupport.h"
+
+#include "Library/Common/ImageCodecs.h"
+#include "render/CardView.h"
+#include "ui/DataGrid.h"
+
+#include <QClipboard>
+#include <QTimer>
+#include <QWheelEvent>
+
+using CardPictureTest = MainFormTest;
+
+namespace {
+
+void Wheel(QWidget* grid, QPoint angle, QPoint pixels = QPoint())
+{
+    QWidget* viewport = static_cast<QAbstractScrollArea*>(grid)->viewport();
+    const QPointF at(viewport->width() / 2.0, viewport->height() / 2.0);
+    QWheelEvent event(at, viewport->mapToGlobal(at), pixels, angle, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &event);
+}
+
+} // namespace
+
+TEST_F(CardPictureTest, FirstShowDrawsTheListsCurrentCardAtOnce)
+{
+    EXPECT_EQ(Form->DrawCount, 1);
+    EXPECT_EQ(Form->CurrentCard.Name, CardName());
+    EXPECT_EQ(Form->DrawnCardKey.Name, CardName());
+    EXPECT_FALSE(Form->UpdateImageTimer->isActive());
+    EXPECT_EQ(Form->UpdateImageTimer->interval(), 500);
+}
+
+TEST_F(CardPictureTest, TheCardIsDrawnOnceAfterTheSelectionRests)
+{
+    Form->CardsGrid->setFocus();
+    const int drawn = Form->DrawCount;
+    // Holding Down: each step reads the card and restarts the wait, nothing is drawn.
+    for (int i = 0; i < 3; ++i)
+        Key(Form->CardsGrid, Qt::Key_Down);
+    EXPECT_EQ(Form->CurrentCard.Name, CardName());
+    EXPECT_TRUE(Form->UpdateImageTimer->isActive());
+    EXPECT_EQ(Form->DrawCount, drawn);
+    QTest::qWait(700);
+    EXPECT_EQ(Form->DrawCount, drawn + 1);
+    EXPECT_EQ(Form->DrawnCardKey.Name, CardName());
+    EXPECT_FALSE(Form->UpdateImageTimer->isActive());
+
+    // Away and back within the wait: the same card is only repainted.
+    Key(Form->CardsGrid, Qt::Key_Down);
+    Key(Form->CardsGrid, Qt::Key_Up);
+    QTest::qWait(700);
+    EXPECT_EQ(Form->DrawCount, drawn + 1);
+}
+
+TEST_F(CardPictureTest, ThePictureFollowsTheFocusedGrid)
+{
+    SelectCard("Shock");
+    Form->AddCardToDeck();
+    SelectCard("Fog");
+    Form->CardsGrid->setFocus();
+    Form->UpdateImageCardNow();
+    ASSERT_EQ(Form->DrawnCardKey.Name, "Fog");
+
+    // Into the deck: its entry is shown after the wait.
+    Form->DeckGrid->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(Form->CurrentCard.Name, "Shock");
+    QTest::qWait(700);
+    EXPECT_EQ(Form->DrawnCardKey.Name, "Shock");
+
+    // With the deck focused, moving the card list by a command leaves the picture.
+    SelectCard("Blaze");
+    Form->FindDeckCardInBase();
+    EXPECT_EQ(CardName(), "Shock");
+    SelectCard("Duress");
+    EXPECT_EQ(Form->CurrentCard.Name, "Shock");
+
+    // Adding from the card list moves the deck's selection; with the card list focused
+    // the picture keeps the list's card.
+    Form->CardsGrid->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(Form->CurrentCard.Name, "Duress");
+    Form->AddCardToDeck();
+    EXPECT_EQ(DeckName(), "Duress");
+    SelectCard("Fog");
+    Form->AddCardToDeck();
+    EXPECT_EQ(DeckName(), "Fog");
+    SelectCard("Blaze");
+    EXPECT_EQ(Form->CurrentCard.Name, "Blaze");
+}
+
+TEST_F(CardPictureTest, AnEmptyListShowsTheCardBack)
+{
+    Form->FindEdit->setFocus();
+    DataModule->FilterSets.fill(false);
+    Trigger(Form->aFilter);
+    EXPECT_TRUE(Form->CurrentCard.Name.empty());
+    Form->UpdateImageCardNow();
+    EXPECT_TRUE(Form->DrawnCardKey.Name.empty());
+}
+
+TEST_F(CardPictureTest, OneRowPerWheelEvent)
+{
+    Form->CardsGrid->setFocus();
+    Cards().SetRecNo(10);
+    const struct {
+        QPoint angle;
+        QPoint pixels;
+        int rowChange;
+    } events[] = {
+        {{0, -120}, {}, 1},    // one notch down
+        {{0, -360}, {}, 1},    // three notches at once: still one row
+        {{0, -8}, {0, -2}, 1}, // a fine-grained wheel
+        {{0, 120}, {}, -1},    // up
+        {{0, 0}, {}, 0},       // a gesture's end without a step
+    };
+    for (const auto& e : events) {
+        const int before = Cards().CurrentRow();
+        Wheel(Form->CardsGrid, e.angle, e.pixels);
+        EXPECT_EQ(Cards().CurrentRow(), before + e.rowChange) << e.angle.y();
+    }
+}
+
+TEST_F(CardPictureTest, SavingThePictureAsAFile)
+{
+    SelectCard("Urza's Rage");
+    Form->CardsGrid->setFocus();
+    Form->CurrentCardUpdate(&Cards());
+    Form->UpdateImageCardNow();
+    const int drawn = Form->DrawCount;
+    Form->miSavePicture->trigger();
+    ASSERT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join("\n").toStdString();
+    // The apostrophe and the blank are dropped from the file name.
+    const QString file = Folder.File("printimg/IN/UrzasRage.jpg");
+    ASSERT_TRUE(QFile::exists(file));
+    const QImage saved = LoadPictureFile(file);
+    EXPECT_EQ(saved.size(), QSize(312, 440));
+    // Afterwards the buffer is back at its size and holds the card drawn again.
+    EXPECT_EQ(CardPicture.size(), QSize(300, 433));
+    EXPECT_EQ(CaptionShadowWidth, 1);
+    EXPECT_EQ(Form->DrawCount, drawn + 1); // drawn again at the normal size
+
+    // A variant's number goes into the name.
+    SelectCard("Forest", "ON", "B");
+    Form->CurrentCardUpdate(&Cards());
+    Form->aCopyImageExecute(1);
+    EXPECT_TRUE(QFile::exists(Folder.File("printimg/ON/Forest2.jpg")));
+}
+
+TEST_F(CardPictureTest, CopyingThePictureToTheClipboard)
+{
+    Form->miCopyPicture->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(312, 440));
+    EXPECT_EQ(CardPicture.size(), QSize(300, 433));
+}
+
+TEST_F(CardPictureTest, AFailedSaveIsReportedAndEverythingRestored)
+{
+    // A file where the folder should be: the folder cannot be created.
+    QFile blocker(Folder.File("printimg"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    CaptionShadowWidth = 3;
+    const int drawn = Form->DrawCount;
+    Form->miSavePicture->trigger();
+    ASSERT_EQ(Dialogs.Errors.size(), 1);
+    EXPECT_TRUE(Dialogs.Errors[0].startsWith(Q("Ошибка при записи картинки на диск:\r"))) << Dialogs.Errors[0].toStdString();
+    EXPECT_GT(Dialogs.Errors[0].size(), Q("Ошибка при записи картинки на диск:\r").size());
+    EXPECT_EQ(CaptionShadowWidth, 3);
+    CaptionShadowWidth = 1;
+    EXPECT_EQ(CardPicture.size(), QSize(300, 433));
+    EXPECT_EQ(Form->DrawCount, drawn + 1);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}

@@ -1,0 +1,139 @@
+// The view commands of the main window: filter, language of the columns and index,
+// options, showing and hiding the deck, print and about without their dialogs.
+#include "MainFormTestSupport.h"
+
+#include "ui/DataGrid.h"
+#include "ui/TableModel.h"
+
+#include <QLabel>
+
+using ViewCommandsTest = MainFormTest;
+
+TEST_F(ViewCommandsTest, FilterAppliesTheStoredStateOnlyWhenConfirmed)
+{
+    const int all = Cards().RecordCount();
+    EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: ") + QString::number(all));
+
+    // The dialog is cancelled: nothing changes, although the flags were touched.
+    DialogHooks.Filter = [&](QWidget*) {
+        DataModule->FilterSets.fill(false);
+        DataModule->FilterSets[0] = true; // 7E only
+        DataModule->SortChoice = 1;
+        return false;
+    };
+    Trigger(Form->aFilter);
+    EXPECT_EQ(Cards().RecordCount(), all);
+    EXPECT_EQ(Cards().IndexName(), "NameSort");
+
+    // Confirmed: the list is filtered and sorted by cost.
+    DialogHooks.Filter = [](QWidget*) { return true; };
+    Trigger(Form->aFilter);
+    const int seventh = Cards().RecordCount();
+    EXPECT_LT(seventh, all);
+    EXPECT_EQ(DataModule->SortIndexName, "CostSort");
+    EXPECT_EQ(Cards().IndexName(), "CostSort");
+    EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: ") + QString::number(seventh));
+    EXPECT_EQ(Form->CardsModel->rowCount(), seventh);
+    EXPECT_EQ(Form->CardsGrid->currentIndex().row(), Cards().CurrentRow());
+}
+
+TEST_F(ViewCommandsTest, LanguageSwitchesColumnsAndIndexAndRedrawsAtOnce)
+{
+    int shown = 0;
+    DialogHooks.Options = [&](QWidget*) {
+        ++shown;
+        CardTextType = 0;
+    };
+    SelectCard("Shock");
+    Form->CardsGrid->setFocus();
+    const int drawn = Form->DrawCount;
+    Trigger(Form->aOptions);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(Form->CardsModel->Column(0).FieldName, "NameR");
+    EXPECT_EQ(Form->CardsModel->Column(2).FieldName, "TypeR");
+    EXPECT_EQ(Form->DeckModel->Column(1).FieldName, "NameR");
+    EXPECT_EQ(Form->CardsModel->headerData(0, Qt::Horizontal).toString(), Q("NameR"));
+    EXPECT_EQ(Form->CardsModel->headerData(4, Qt::Horizontal).toString(), Q("Pwr/Tgh"));
+    EXPECT_EQ(Cards().IndexName(), "NameSortR");
+    EXPECT_EQ(CardName(), "Shock"); // the current record stays
+    EXPECT_EQ(Form->CardsModel->index(Cards().CurrentRow(), 0).data().toString(), Q("Шок"));
+    EXPECT_EQ(Form->DrawCount, drawn + 1); // the same card drawn again in the new language
+
+    // Cancelling the options still re-applies and redraws.
+    DialogHooks.Options = [](QWidget*) {};
+    Trigger(Form->aOptions);
+    EXPECT_EQ(Form->DrawCount, drawn + 2);
+    EXPECT_EQ(Cards().IndexName(), "NameSortR");
+
+    // Sorted by cost: the filter keeps the language's index.
+    DataModule->SortChoice = 1;
+    Trigger(Form->aFilter);
+    EXPECT_EQ(Cards().IndexName(), "CostSortR");
+    // English again.
+    DialogHooks.Options = [](QWidget*) { CardTextType = 2; };
+    Trigger(Form->aOptions);
+    EXPECT_EQ(Cards().IndexName(), "CostSort");
+    EXPECT_EQ(Form->CardsModel->Column(0).FieldName, "Name");
+    EXPECT_EQ(Form->CardsModel->headerData(0, Qt::Horizontal).toString(), Q("Name"));
+}
+
+TEST_F(ViewCommandsTest, HidingTheDeckMovesTheFocusToTheCardList)
+{
+    Form->DeckGrid->setFocus();
+    const int listWidth = Form->CardsGrid->width();
+    Trigger(Form->aShowDeck);
+    EXPECT_TRUE(Form->DeckPanel->isHidden());
+    EXPECT_FALSE(Form->aShowDeck->isChecked());
+    EXPECT_NE(Form->focusWidget(), Form->DeckGrid);
+    QApplication::processEvents();
+    EXPECT_GT(Form->CardsGrid->width(), listWidth); // the list takes the freed width
+    Trigger(Form->aShowDeck);
+    EXPECT_FALSE(Form->DeckPanel->isHidden());
+    EXPECT_TRUE(Form->aShowDeck->isChecked());
+}
+
+TEST_F(ViewCommandsTest, CommandsWithoutTheirDialogs)
+{
+    SelectCard("Fog");
+    Form->AddCardToDeck();
+    Form->ActionsUpdate();
+    ASSERT_TRUE(Form->aPrint->isEnabled());
+    Trigger(Form->aPrint);
+    EXPECT_EQ(Dialogs.Messages, QStringList{Q("Печать будет добавлена в следующей версии")});
+    Trigger(Form->aAbout);
+    EXPECT_EQ(Dialogs.Messages.size(), 2);
+    EXPECT_TRUE(Dialogs.Messages[1].contains(Q("Tomelark")));
+
+    int printed = 0;
+    DialogHooks.Print = [&](QWidget*) { ++printed; };
+    const int drawn = Form->DrawCount;
+    Trigger(Form->aPrint);
+    EXPECT_EQ(printed, 1);
+    EXPECT_EQ(Form->DrawCount, drawn + 1); // the card is drawn again afterwards
+}
+
+TEST_F(ViewCommandsTest, LayoutKeepsTheGivenSizes)
+{
+    EXPECT_GE(Form->width(), 760);
+    EXPECT_EQ(Form->minimumWidth(), 760);
+    EXPECT_EQ(Form->PaintBox->size(), QSize(306, 439));
+    EXPECT_EQ(Form->DeckGrid->width(), 200);
+    EXPECT_EQ(Form->DeckPanel->width(), 226);
+    EXPECT_EQ(Form->CardPanel->width(), 308);
+    EXPECT_EQ(Form->FindEdit->width(), 125);
+    EXPECT_EQ(Form->MoveCardUpButton->geometry(), QRect(76, 2, 23, 22));
+    EXPECT_EQ(Form->SpeedButton2->geometry().top(), 152);
+    // The whole picture is visible, and the labels are not cut.
+    EXPECT_TRUE(Form->PaintBox->visibleRegion().boundingRect() == Form->PaintBox->rect());
+    for (QLabel* label : {Form->DeckCardCountLabel, Form->CardsCardCountLabel})
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+    // The splitter between the list and the deck does not move.
+    EXPECT_FALSE(Form->Splitter1CanResize());
+    const QList<int> sizes = Form->Splitter1->sizes();
+    QSplitterHandle* handle = Form->Splitter1->handle(1);
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, QPoint(1, 50));
+    QTest::mouseMove(handle, QPoint(-60, 50));
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, QPoint(-60, 50));
+    EXPECT_EQ(Form->Splitter1->sizes(), sizes);
+    EXPECT_EQ(Form->DeckPanel->width(), 226);
+}
