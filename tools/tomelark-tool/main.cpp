@@ -10,6 +10,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -52,6 +55,13 @@ int main(int argc, char** argv)
     // without a display.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Without a session (cron, CI, ssh) Qt warns on stderr about the missing runtime
+    // folder; give it a private one so that errors stay one line.
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        std::string dir = "/tmp/tomelark-runtime-" + std::to_string(getuid());
+        mkdir(dir.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    }
     QGuiApplication app(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);
