@@ -157,6 +157,12 @@ protected:
         UpdateCursor();
         QSplitterHandle::enterEvent(e);
     }
+    // A handle that cannot be dragged shows no grip: a plain gap between the panels.
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (Allowed())
+            QSplitterHandle::paintEvent(e);
+    }
 
 private:
     bool Allowed() const { return !Owner->CanResize || Owner->CanResize(); }
@@ -551,6 +557,10 @@ void TMainForm::FormCreate()
     // 3. The open and save dialogs start in "decks" beside the program.
     OpenDialogDir = DecksFolder();
     SaveDialogDir = DecksFolder();
+    // The card list has the keyboard focus when the window first comes up.
+    setTabOrder(FindEdit, CardsGrid);
+    setTabOrder(CardsGrid, DeckGrid);
+    CardsGrid->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------------------------------
