@@ -387,9 +387,24 @@ void DrawCard(TCard card, TCanvas& canvas, const TRect& rect)
     // The strip between the halves: the card's black border, or paper white when
     // printing in grey.
     sheet.fill(IsPrinting && PrintGrayscale ? Qt::white : Qt::black);
-    const auto [first, second] = SplitCard(card);
+    auto [first, second] = SplitCard(card);
+    // The card base gives a split card one colour code for the whole card ("Z" for
+    // Fire/Ice); split as it is, the second half would have no frame at all. A code
+    // without "/" therefore gives way to each half's own colour, from its own cost.
+    if (card.Color.find('/') == std::string::npos) {
+        for (TCard* half : {&first, &second})
+            if (!half->Cost.empty())
+                half->Color = ColorCodeFromCost(half->Cost);
+    }
+    // Likewise one type line for both halves ("Instant") belongs to both, rather than
+    // leaving the second half without a type line and with a bottom line ending in "/".
+    if (card.Type.find('/') == std::string::npos)
+        second.Type = card.Type;
+    if (card.TypeR.find('/') == std::string::npos)
+        second.TypeR = card.TypeR;
     {
         TCanvas sc(sheet, canvas.DpiX(), canvas.DpiY());
+        sc.Recorder = canvas.Recorder; // the halves' draw calls, in the sheet's pixels
         const int half = RoundSaturated(0.495 * ws);
         DrawCardFace(first, sc, TRect{0, 0, half, hs}, card.Name);
         DrawCardFace(second, sc, TRect{ws - half, 0, ws, hs}, card.Name);

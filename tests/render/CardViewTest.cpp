@@ -360,9 +360,37 @@ TEST(CardViewPicture, SplitCardHalvesAreTurnedFirstBelow)
     EXPECT_TRUE(Close(PixelAt(img, 90, 110), QColor(128, 128, 128), 6));
     // Between the halves a strip of the card's border.
     EXPECT_TRUE(Close(PixelAt(img, 150, 216), Qt::black, 40));
-    // Nothing was drawn on the canvas but the turned sheet.
-    EXPECT_EQ(rec.size(), 1u);
-    EXPECT_EQ(rec[0].kind, TDrawRecord::Picture);
+    // The halves were drawn on the sheet; on the canvas only the turned sheet, over
+    // the whole rectangle.
+    ASSERT_FALSE(rec.empty());
+    EXPECT_EQ(rec.back().kind, TDrawRecord::Picture);
+    EXPECT_EQ(rec.back().device, (TRect{0, 0, 300, 433}));
+}
+
+// The card base gives a split card one colour code ("Z") and one type line for both
+// halves: each half then takes the colour of its own cost, and both show the type.
+TEST(CardViewPicture, SplitCardWithOneColourCodeAndType)
+{
+    TTestStore store;
+    CardTextType = 1;
+    TCard card;
+    card.Name = "Fire/Ice";
+    card.NameR = Utf8ToWin1251("Огонь/Лед");
+    card.Color = "Z";
+    card.Type = "Instant";
+    card.TypeR = Utf8ToWin1251("Мгновенное заклинание");
+    card.Cost = "1R/1U";
+    card.Set = "SQ";
+    std::vector<TDrawRecord> rec;
+    const QImage img = Render(card, 300, 433, &rec);
+    EXPECT_TRUE(Close(PixelAt(img, 5, 400), FrameColor("R")));
+    EXPECT_TRUE(Close(PixelAt(img, 5, 30), FrameColor("U")));
+    const std::vector<TDrawRecord> white = WhiteTexts(rec);
+    int types = 0;
+    for (const TDrawRecord& r : white)
+        types += r.text == "Instant";
+    EXPECT_EQ(types, 2);
+    EXPECT_TRUE(FindText(white, Utf8ToWin1251("Лед / Мгновенное заклинание")));
 }
 
 TEST(CardViewPicture, SplitCardFieldsAndHalves)
