@@ -9,6 +9,7 @@
 #include "data/TableInternal.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <fstream>
 #include <istream>
@@ -112,12 +113,77 @@ int Reposition(const std::vector<TFieldDef>& defs, const TTableIndex* idx, TRows
     return int(p);
 }
 
+// Rank of each byte under the case-folded text order (1..256; 0 marks the end of a
+// text). Comparing texts rank by rank orders them as CompareText1251 does.
+const std::array<uint16_t, 256>& FoldRanks()
+{
+    static const std::array<uint16_t, 256> ranks = [] {
+        std::array<int, 256> bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes[size_t(i)] = i;
+        auto text = [](int c) { return std::string(1, char(c)); };
+        std::stable_sort(bytes.begin(), bytes.end(),
+                         [&](int a, int b) { return CompareText1251(text(a), text(b)) < 0; });
+        std::array<uint16_t, 256> r{};
+        uint16_t rank = 0;
+        for (size_t i = 0; i < 256; ++i) {
+            if (i == 0 || CompareText1251(text(bytes[i - 1]), text(bytes[i])) != 0)
+                ++rank;
+            r[size_t(bytes[i])] = rank;
+        }
+        return r;
+    }();
+    return ranks;
+}
+
+// A number that orders like the record's key, as far as 64 bits reach: integer fields
+// whole (33 bits, null first), then the first letters of a text field, case-folded
+// (9 bits each), after which nothing more fits in order. Equal numbers need the full
+// comparison.
+uint64_t SortPrefix(const std::vector<TFieldDef>& defs, const std::vector<int>& fields, const TTableRecord* r)
+{
+    const int n = int(defs.size());
+    uint64_t p = 0;
+    int bits = 64;
+    for (int f : fields) {
+        if (IsText(defs[size_t(f)].DataType)) {
+            const auto& ranks = FoldRanks();
+            std::string_view v = TableBlob::Bytes(r->Blob, n, f);
+            for (size_t i = 0; bits >= 9; ++i, bits -= 9)
+                p = (p << 9) | (i < v.size() ? ranks[uint8_t(v[i])] : 0);
+            break;
+        }
+        if (bits < 33)
+            break;
+        uint64_t x = TableBlob::IsNull(r->Blob, n, f)
+                         ? 0
+                         : uint64_t(int64_t(TableBlob::Int(r->Blob, n, f)) + 2147483648LL) + 1;
+        p = (p << 33) | x;
+        bits -= 33;
+    }
+    return p << bits;
+}
+
+// The records of natural in key order, ties in natural order.
 TRows SortedBy(const std::vector<TFieldDef>& defs, const std::vector<int>& fields, const TRows& natural)
 {
-    TRows order = natural;
-    std::stable_sort(order.begin(), order.end(), [&](const TTableRecord* a, const TTableRecord* b) {
-        return CompareKeys(defs, fields, fields.size(), a, b) < 0;
+    // Sorting compact (prefix, record) pairs touches the records themselves only when
+    // prefixes tie, which keeps a large table's sort in the cache.
+    std::vector<std::pair<uint64_t, TTableRecord*>> keyed;
+    keyed.reserve(natural.size());
+    for (TTableRecord* r : natural)
+        keyed.emplace_back(SortPrefix(defs, fields, r), r);
+    std::sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        if (int c = CompareKeys(defs, fields, fields.size(), a.second, b.second))
+            return c < 0;
+        return a.second->Id < b.second->Id;
     });
+    TRows order;
+    order.reserve(keyed.size());
+    for (const auto& k : keyed)
+        order.push_back(k.second);
     return order;
 }
 
@@ -411,6 +477,15 @@ struct TTable::TImpl {
     {
         if (idx.Built)
             return;
+        // Another cursor over the data may already keep the same order (BaseTable and
+        // CardsTable both sort by Name;Set;Version): copying it saves a sort.
+        for (TTable* c : Data->Cursors)
+            for (const auto& other : c->P->Indexes)
+                if (other.get() != &idx && other->Built && other->Fields == idx.Fields) {
+                    idx.Order = other->Order;
+                    idx.Built = true;
+                    return;
+                }
         idx.Order = SortedBy(Defs(), idx.Fields, Data->Natural);
         idx.Built = true;
     }

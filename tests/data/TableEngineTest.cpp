@@ -118,6 +118,66 @@ TEST(TableIndex, OrdersLatinAndCyrillicTextsAndNumbers)
     EXPECT_EQ(Rows(t), names) << "no index: insertion order";
 }
 
+TEST(TableIndex, SortingAllRecordsAgreesWithInsertingOneByOne)
+{
+    // Long shared beginnings, case pairs, Е/Ё, nulls and negative numbers, equal keys.
+    const std::vector<Row> rows = {
+        {"Forest of the Elves B", "7E", "", 3, W("Лес эльфов")},
+        {"forest of the elves a", "7E", "", TValue(), W("лес эльфов")},
+        {"Forest of the Elves", "7E", "", -5, W("Лес Эльфов")},
+        {"Forest of the Elves B", "7E", "", 3, W("Ёлка")},
+        {"FOREST OF THE ELVES A", "IN", "B", 0, W("Елка")},
+        {"Forest", "7E", "", -2147483647 - 1, W("Ёж")},
+        {"Forest of the Elves B", "7E", "", 3, W("Еж")},
+        {W("Ёлка лесная"), "ON", "", 2147483647, W("Ежевика")},
+        {W("Елка лесная"), "ON", "", TValue(), W("ежевика")},
+        {"!", "ON", "", 1, ""},
+    };
+    const std::vector<std::pair<const char*, const char*>> indexes = {
+        {"ByName", "Name;Set;Version"}, {"ByNameR", "NameR;Set;Version"},
+        {"ByCost", "CostValue;Name;Set;Version"}, {"ByCostR", "CostValue;NameR;Set;Version"},
+        {"BySetCost", "Set;CostValue"}};
+    TTable sorted, incremental;
+    MakeCardTable(sorted);
+    MakeCardTable(incremental);
+    for (auto [name, fields] : indexes) {
+        incremental.AddIndex(name, fields);
+        incremental.SetIndexName(name); // built while empty, then kept in order
+    }
+    for (const Row& r : rows) {
+        AddRow(sorted, r);
+        AddRow(incremental, r);
+    }
+    for (auto [name, fields] : indexes) {
+        SCOPED_TRACE(name);
+        sorted.AddIndex(name, fields);
+        sorted.SetIndexName(name); // sorts the records present
+        incremental.SetIndexName(name);
+        for (const char* f : {"Name", "NameR", "Set", "CostValue"})
+            EXPECT_EQ(Rows(sorted, f), Rows(incremental, f)) << f;
+        // And the order is the key order, ties in insertion order.
+        for (int r = 1; r < sorted.VisibleCount(); ++r) {
+            int c = 0;
+            std::string list = fields;
+            for (size_t start = 0; c == 0 && start <= list.size();) {
+                size_t end = std::min(list.find(';', start), list.size());
+                int f = sorted.FieldIndex(list.substr(start, end - start));
+                if (sorted.FieldDefs()[size_t(f)].DataType == ftInteger) {
+                    bool an = sorted.RowIsNull(r - 1, f), bn = sorted.RowIsNull(r, f);
+                    int32_t a = sorted.RowInteger(r - 1, f), b = sorted.RowInteger(r, f);
+                    c = an != bn ? (an ? -1 : 1) : (a < b ? -1 : (a > b ? 1 : 0));
+                } else {
+                    c = CollateCompare1251(sorted.RowString(r - 1, f), sorted.RowString(r, f));
+                }
+                start = end + 1;
+            }
+            EXPECT_LE(c, 0) << "rows " << r - 1 << " and " << r;
+            if (c == 0)
+                EXPECT_LT(sorted.RowBookmark(r - 1).Id, sorted.RowBookmark(r).Id) << "ties keep insertion order";
+        }
+    }
+}
+
 TEST(TableIndex, UniqueIndexRefusesDuplicateKeysAndKeepsTheEditOpen)
 {
     TTable deck;
