@@ -5,6 +5,7 @@
 // window, and a main window bound to a data module and shown, like at program start.
 #include "data/DataModule.h"
 #include "data/Settings.h"
+#include "render/Fonts.h"
 #include "ui/DialogHooks.h"
 #include "ui/MainForm.h"
 #include "ui/DataGrid.h"
@@ -112,6 +113,7 @@ protected:
         QCoreApplication::setOrganizationName("Tomelark");
         QCoreApplication::setApplicationName("Tomelark");
         InitFolders(Folder.NativePath());
+        RegisterProgramFonts(AppDir);
         ResetSettings();
         QSettings().clear();
         PreviousDialogs = SetUserDialogs(&Dialogs);
