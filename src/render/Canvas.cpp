@@ -71,12 +71,15 @@ int TCanvas::DeviceHeight() const
 TPoint TCanvas::LPtoDP(TPoint p) const
 {
     if (Mode == TMapMode::Pixels)
-        return p;
-    return TPoint{RoundSaturated(p.x * double(DpiX_) / 254.0), RoundSaturated(-p.y * double(DpiY_) / 254.0)};
+        return TPoint{p.x + Origin.x, p.y + Origin.y};
+    return TPoint{RoundSaturated(p.x * double(DpiX_) / 254.0) + Origin.x,
+                  RoundSaturated(-p.y * double(DpiY_) / 254.0) + Origin.y};
 }
 
 TPoint TCanvas::DPtoLP(TPoint p) const
 {
+    p.x -= Origin.x;
+    p.y -= Origin.y;
     if (Mode == TMapMode::Pixels)
         return p;
     return TPoint{RoundSaturated(p.x * 254.0 / DpiX_), RoundSaturated(-p.y * 254.0 / DpiY_)};

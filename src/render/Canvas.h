@@ -98,6 +98,10 @@ public:
     // --- mapping
     TMapMode MapMode() const { return Mode; }
     void SetMapMode(TMapMode mode) { Mode = mode; }
+    // The device point that logical (0, 0) maps to, in both mappings ((0, 0) unless
+    // set): a work picture standing for part of a larger area shifts it.
+    TPoint DeviceOrigin() const { return Origin; }
+    void SetDeviceOrigin(TPoint origin) { Origin = origin; }
     TPoint LPtoDP(TPoint p) const;
     TPoint DPtoLP(TPoint p) const;
     // Corners converted one by one (not normalised).
@@ -158,6 +162,7 @@ private:
     int DpiX_ = 96;
     int DpiY_ = 96;
     TMapMode Mode = TMapMode::Pixels;
+    TPoint Origin;
 
     // Cache of the realised font.
     std::string CachedName;

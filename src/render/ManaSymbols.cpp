@@ -227,30 +227,78 @@ TSize DrawSymbols(TCanvas& canvas, const TRect& rect, std::string_view codes, in
 
 namespace {
 
-// The double-size work pictures of the smoothing: `big` holds the background under
-// rect at twice the device size, drawn on through `draw`, then shrunk into rect.
+TRect Intersect(const TRect& a, const TRect& b)
+{
+    return TRect{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                 std::min(a.Bottom, b.Bottom)};
+}
+
+// Smoothing on screen. What `draw` paints is drawn at twice the device resolution,
+// into the double-size rectangle it is given (the mapping and the font height of the
+// canvas, doubled), and shrunk with the Lanczos filter. The drawing goes onto a
+// transparent layer, and colour and coverage are shrunk separately and laid over the
+// canvas's own pixels: the background under rect stays exactly as it was wherever
+// nothing was drawn, so no seam shows around the area on a textured frame.
+//
+// `area` (device pixels, inside rect's) bounds where `draw` paints; only that part is
+// worked on. Returns false when there is nothing to work on.
 template <typename Fn>
-void DrawSmoothed(TCanvas& canvas, const TRect& rect, Fn&& draw)
+bool DrawSmoothed(TCanvas& canvas, const TRect& rect, const TRect& area, Fn&& draw)
 {
     const TRect d = canvas.DeviceRect(rect);
-    const int w = d.Right - d.Left;
-    const int h = d.Bottom - d.Top;
-    if (w <= 0 || h <= 0)
-        return;
-    QImage small(w, h, kBitmap24Format);
-    QImage big(2 * w, 2 * h, kBitmap24Format);
+    const TRect a = Intersect(d, area);
+    const int w = a.Right - a.Left;
+    const int h = a.Bottom - a.Top;
+    if (d.Right <= d.Left || d.Bottom <= d.Top || w <= 0 || h <= 0)
+        return false;
+
+    QImage layer(2 * w, 2 * h, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
     {
-        const QImage background = canvas.CopyDeviceArea(d);
-        TCanvas bc(big, canvas.DpiX(), canvas.DpiY());
-        bc.Painter().drawImage(QRect(0, 0, 2 * w, 2 * h), background);
+        TCanvas bc(layer, canvas.DpiX(), canvas.DpiY());
         bc.SetMapMode(canvas.MapMode());
+        // The layer shows the part `a` of the whole doubled rectangle.
+        const TPoint origin{-2 * (a.Left - d.Left), -2 * (a.Top - d.Top)};
+        bc.SetDeviceOrigin(origin);
         bc.Font = canvas.Font;
         bc.Font.Height = RoundSaturated(2.0 * canvas.Font.Height);
-        bc.Recorder = nullptr;
-        draw(bc, bc.DPtoLP(TRect{0, 0, 2 * w, 2 * h}));
+        const TRect bigRect = bc.DPtoLP(TRect{origin.x, origin.y, origin.x + 2 * (d.Right - d.Left),
+                                              origin.y + 2 * (d.Bottom - d.Top)});
+        draw(bc, bigRect);
     }
-    ResampleBitmap(big, small, rfLanczos3);
-    canvas.StretchDraw(rect, small, false);
+
+    QImage colour(2 * w, 2 * h, kBitmap24Format);
+    QImage cover(2 * w, 2 * h, kBitmap24Format);
+    for (int y = 0; y < 2 * h; ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(layer.constScanLine(y));
+        uchar* c = colour.scanLine(y);
+        uchar* k = cover.scanLine(y);
+        for (int x = 0; x < 2 * w; ++x, c += 3, k += 3) {
+            const QRgb p = src[x];
+            c[0] = uchar(qRed(p));
+            c[1] = uchar(qGreen(p));
+            c[2] = uchar(qBlue(p));
+            k[0] = k[1] = k[2] = uchar(qAlpha(p));
+        }
+    }
+    QImage smallColour(w, h, kBitmap24Format);
+    QImage smallCover(w, h, kBitmap24Format);
+    ResampleBitmap(colour, smallColour, rfLanczos3);
+    ResampleBitmap(cover, smallCover, rfLanczos3);
+
+    QImage result = canvas.CopyDeviceArea(a);
+    for (int y = 0; y < h; ++y) {
+        uchar* r = result.scanLine(y);
+        const uchar* c = smallColour.constScanLine(y);
+        const uchar* k = smallCover.constScanLine(y);
+        for (int i = 0; i < 3 * w; ++i) {
+            const int alpha = k[i - i % 3];
+            r[i] = ClampToByte((r[i] * (255 - alpha) + 127) / 255 + c[i]);
+        }
+    }
+    const TRect back = canvas.DPtoLP(a);
+    canvas.StretchDraw(back, result, false);
+    return true;
 }
 
 } // namespace
@@ -263,11 +311,22 @@ TSize DrawSymbolsSmooth(TCanvas& canvas, const TRect& rect, std::string_view cod
     const TSize m = DrawSymbols(canvas, rect, codes, align, true);
     if (m.cx == 0 || m.cy == 0)
         return m;
+    // Where the row lies: its measured extent, with room for the glyphs' edges, from
+    // above the row's top to well below its cell.
+    int32_t left;
+    if (align == 2)
+        left = rect.Right + m.cx;
+    else if (align == 6)
+        left = (rect.Left + rect.Right - m.cx) / 2;
+    else
+        left = rect.Left;
+    const int32_t right = left + std::abs(m.cx);
+    const int32_t up = canvas.MapMode() == TMapMode::Metric ? 1 : -1;
+    const TRect row{left - m.cy / 2, rect.Top + up * m.cy, right + m.cy / 2, rect.Top - up * 2 * m.cy};
+
     TSize big = m;
-    bool drawn = false;
-    DrawSmoothed(canvas, rect, [&](TCanvas& bc, const TRect& bigRect) {
+    const bool drawn = DrawSmoothed(canvas, rect, canvas.DeviceRect(row), [&](TCanvas& bc, const TRect& bigRect) {
         big = DrawSymbols(bc, bigRect, codes, align, false);
-        drawn = true;
     });
     if (!drawn)
         return m;
@@ -280,7 +339,8 @@ void DrawPictureSmooth(TCanvas& canvas, const TRect& rect, const QImage& picture
         canvas.StretchDraw(rect, picture, true);
         return;
     }
-    DrawSmoothed(canvas, rect, [&](TCanvas& bc, const TRect& bigRect) { bc.StretchDraw(bigRect, picture, true); });
+    DrawSmoothed(canvas, rect, canvas.DeviceRect(rect),
+                 [&](TCanvas& bc, const TRect& bigRect) { bc.StretchDraw(bigRect, picture, true); });
 }
 
 QImage WithTransparentColor(const QImage& picture, QColor transparent)

@@ -198,11 +198,20 @@ TEST(ManaSymbolSmooth, ScreenDrawingGoesThroughTheDoubleSizePicture)
     const TSize s = DrawSymbolsSmooth(*smooth.Canvas, Row, "R", 0, false);
     EXPECT_NEAR(s.cx, d.cx, 1);
     EXPECT_NEAR(s.cy, d.cy, 1);
+    // One picture laid over the symbol's part of the rectangle.
     ASSERT_EQ(smooth.Rec.size(), 1u);
     EXPECT_EQ(smooth.Rec[0].kind, TDrawRecord::Picture);
-    EXPECT_EQ(smooth.Rec[0].rect, Row);
-    // Inside the circle, clear of the glyph, the pale red fill shows.
     const TDrawRecord circle = OfKind(direct.Rec, TDrawRecord::Ellipse)[0];
+    const TRect area = smooth.Rec[0].device;
+    const TRect rowDevice = smooth.Canvas->DeviceRect(Row);
+    EXPECT_GE(area.Left, rowDevice.Left);
+    EXPECT_GE(area.Top, rowDevice.Top);
+    EXPECT_LE(area.Right, rowDevice.Right);
+    EXPECT_LE(area.Bottom, rowDevice.Bottom);
+    EXPECT_LE(area.Left, circle.device.Left);
+    EXPECT_GE(area.Right, circle.device.Right);
+    EXPECT_GE(area.Bottom, circle.device.Bottom);
+    // Inside the circle, clear of the glyph, the pale red fill shows.
     const int cx = circle.device.Left + (circle.device.Right - circle.device.Left) / 8 + 1;
     const int cy = (circle.device.Top + circle.device.Bottom) / 2;
     smooth.Canvas.reset();
@@ -217,6 +226,46 @@ TEST(ManaSymbolSmooth, ScreenDrawingGoesThroughTheDoubleSizePicture)
     TSymbolCanvas p;
     DrawSymbolsSmooth(*p.Canvas, Row, "R", 0, false);
     EXPECT_EQ(OfKind(p.Rec, TDrawRecord::Ellipse).size(), 1u);
+}
+
+// The background around the symbols keeps its pixels exactly: on a textured frame no
+// edge of the worked area shows.
+TEST(ManaSymbolSmooth, BackgroundAroundTheSymbolsIsUntouched)
+{
+    TRenderSettings saved;
+    IsPrinting = false;
+    EnsureFonts();
+    QImage img(600, 200, QImage::Format_RGB888);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixelColor(x, y, QColor((x * 7 + y * 3) % 256, (x * y) % 256, (x + 5 * y) % 256));
+    const QImage before = img.copy();
+    std::vector<TDrawRecord> direct;
+    {
+        TCanvas canvas(img);
+        canvas.SetMapMode(TMapMode::Metric);
+        canvas.Font.Height = 50;
+        QImage scratch(600, 200, QImage::Format_RGB888);
+        TCanvas probe(scratch);
+        probe.Recorder = &direct;
+        probe.SetMapMode(TMapMode::Metric);
+        probe.Font.Height = 50;
+        DrawSymbols(probe, Row, "2G", 0, false);
+        DrawSymbolsSmooth(canvas, Row, "2G", 0, false);
+    }
+    std::vector<TDrawRecord> circles = OfKind(direct, TDrawRecord::Ellipse);
+    ASSERT_EQ(circles.size(), 2u);
+    const TRect c{circles[0].device.Left - 3, circles[0].device.Top - 3, circles[1].device.Right + 3,
+                  circles[1].device.Bottom + 3};
+    int changedOutside = 0, changedInside = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const bool inside = x >= c.Left && x < c.Right && y >= c.Top && y < c.Bottom;
+            const bool changed = img.pixel(x, y) != before.pixel(x, y);
+            (inside ? changedInside : changedOutside) += changed;
+        }
+    EXPECT_EQ(changedOutside, 0);
+    EXPECT_GT(changedInside, 100);
 }
 
 TEST(ManaSymbolSmooth, PictureKeepsItsTransparentColour)
