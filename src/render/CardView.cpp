@@ -123,15 +123,32 @@ QImage ComposedPicture(const TCard& card, const std::string& fullName)
     return composed;
 }
 
-// Every pixel to the grey of the greyscale print: black becomes 36, white stays.
+// The grey of the greyscale print for a colour: black becomes 36, white stays.
+uchar PrintGrey(int r, int g, int b)
+{
+    return uchar(255 - RoundToByte((765 - (r + g + b)) / 3.5));
+}
+
+// Every pixel of a 24-bit picture to its print grey.
 void ToPrintGrey(QImage& picture)
 {
     for (int y = 0; y < picture.height(); ++y) {
         uchar* row = picture.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x, row += 3) {
-            const int sum = row[0] + row[1] + row[2];
-            const uchar v = uchar(255 - RoundToByte((765 - sum) / 3.5));
-            row[0] = row[1] = row[2] = v;
+        for (int x = 0; x < picture.width(); ++x, row += 3)
+            row[0] = row[1] = row[2] = PrintGrey(row[0], row[1], row[2]);
+    }
+}
+
+// The same for the opaque pixels of a keyed (fully transparent or opaque) picture.
+void ToPrintGreyKeyed(QImage& picture)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            if (qAlpha(row[x]) == 255) {
+                const uchar v = PrintGrey(qRed(row[x]), qGreen(row[x]), qBlue(row[x]));
+                row[x] = qRgb(v, v, v);
+            }
         }
     }
 }
@@ -298,7 +315,10 @@ void DrawCardFace(const TCard& cardIn, TCanvas& canvas, const TRect& rect, const
 
     // Set symbol.
     int32_t w = 0;
-    const QImage symbol = SetSymbolPicture(card);
+    QImage symbol = SetSymbolPicture(card);
+    // In the grey print the set symbol turns grey like the rest of the face.
+    if (greyPrint && !symbol.isNull())
+        ToPrintGreyKeyed(symbol);
     if (!symbol.isNull() && symbol.height() > 0) {
         const TRect a = f.Art();
         const TRect t = f.TextBox();

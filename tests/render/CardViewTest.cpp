@@ -441,6 +441,15 @@ TEST(CardViewPicture, GreyPrintVersion)
     EXPECT_TRUE(Close(PixelAt(img, 21, 100), Qt::white, 4)); // art frame band
     EXPECT_TRUE(Close(PixelAt(img, 21, 330), Qt::white, 4)); // text box band
 
+    // The set symbol turns grey too (in colour it is red).
+    card.Set = "CL";
+    img = Render(card, 300, 433);
+    const QColor symbol = PixelAt(img, 270, 251);
+    EXPECT_TRUE(Close(symbol, grey(QColor(230, 20, 20)), 6)) << symbol.name().toStdString();
+    PrintGrayscale = false;
+    EXPECT_TRUE(Close(PixelAt(Render(card, 300, 433), 270, 251), QColor(230, 20, 20), 20));
+    PrintGrayscale = true;
+
     card.Color = "B";
     img = Render(card, 300, 433);
     EXPECT_TRUE(Close(PixelAt(img, 2, 200), grey(FrameColor("B")), 4));

@@ -96,7 +96,8 @@ private:
 
 // A data store in a temporary folder: data/<code>.jpg frames of 300 x 433 in flat
 // colours for the colour codes, the basic land frames and the back "S", and set
-// symbols: "SQ" a square GIF (20 x 20), "WD" a wide BMP (40 x 20).
+// symbols: "SQ" a square GIF (20 x 20) with a black square, "CL" the same in red,
+// "WD" a wide BMP (40 x 20).
 class TTestStore {
 public:
     TTestStore()
@@ -118,6 +119,8 @@ public:
             for (int x = 4; x < 16; ++x)
                 gif.setPixel(x, y, 1);
         WriteFile(data + "SQ.gif", EncodeGif(gif, 0));
+        gif.setColor(1, qRgb(230, 20, 20)); // "CL": the same in red
+        WriteFile(data + "CL.gif", EncodeGif(gif, 0));
         // Wide BMP symbol: white background (its bottom-left pixel) around a dark bar.
         QImage bmp = Flat(40, 20, Qt::white);
         QPainter(&bmp).fillRect(4, 6, 32, 8, QColor(20, 20, 20));
