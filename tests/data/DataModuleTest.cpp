@@ -218,9 +218,9 @@ TEST_F(DataModuleTest, MissingOrDamagedCardBaseIsReportedAndLeavesModuleNotReady
         std::string message;
     } cases[] = {
         {"no data store at all", [] {},
-         "Cannot open file \"" + DataPath().toStdString() + "\". No such file or directory"},
+         "File " + CardBasePath().toStdString() + " not found"},
         {"a folder without the card base", [this] { ASSERT_TRUE(QDir().mkpath(DataPath())); },
-         "Cannot open file \"" + CardBasePath().toStdString() + "\". No such file or directory"},
+         "File " + CardBasePath().toStdString() + " not found"},
         {"a pack without the card base",
          [this] {
              auto member = TPackFileStream::CreateMember(DataPath().toStdString(), "other.cds", fmCreate);

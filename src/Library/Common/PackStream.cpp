@@ -1,6 +1,8 @@
 // Pack files and the pack file stream (see PackStream.h for the format and the rules).
 #include "Library/Common/PackStream.h"
 
+#include <QFileInfo>
+
 #include <QtGlobal>
 
 #include <zlib.h>
@@ -704,8 +706,12 @@ void TPackFileStream::Open(uint16_t mode)
         Inner = std::make_unique<TFileStream>(Path, mode);
         return;
     }
-    // A file missing from an existing folder leaves the folder as the "pack"; say
-    // which file is missing rather than that a folder cannot be opened as a file.
+    // Reading a file that is neither a plain file nor inside an existing pack (a file
+    // missing from an existing folder, or no pack file where the path needs one): one
+    // message for all of them, naming the full path that was asked for.
+    bool noPack = (!Path.empty() && Path.back() == Sep) || !QFileInfo(QString::fromStdString(Path)).isFile();
+    if (mode == fmOpenRead && noPack)
+        throw EFOpenError("File " + RequestedPath1251() + " not found");
     if (!Path.empty() && Path.back() == Sep)
         throw EFOpenError("Cannot open file \"" + RequestedPath1251() + "\". " + SysError(ENOENT));
     if (mode != fmOpenRead && mode != fmCreate)
