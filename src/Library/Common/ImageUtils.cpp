@@ -149,7 +149,22 @@ inline uint8_t SumToByte(double v)
 // take two multiply-adds of two-lane vectors (GCC and Clang vector extensions). Lanes
 // are plain IEEE doubles and each sum still adds its terms in contribution order,
 // starting from 0, so the results are those of the plain per-pixel formula.
+#if defined(__GNUC__) || defined(__clang__)
 typedef double TDouble2 __attribute__((vector_size(16)));
+#else
+// Other compilers: the same two lanes as a plain pair, with the same arithmetic.
+struct TDouble2 {
+    double lane[2];
+    double operator[](int i) const { return lane[i]; }
+    TDouble2 operator*(const TDouble2& o) const { return {lane[0] * o.lane[0], lane[1] * o.lane[1]}; }
+    TDouble2& operator+=(const TDouble2& o)
+    {
+        lane[0] += o.lane[0];
+        lane[1] += o.lane[1];
+        return *this;
+    }
+};
+#endif
 
 void WidenRow(const uchar* src, int width, double* out)
 {
