@@ -150,11 +150,14 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
     int32_t widest = boxWidth;
     unsigned lineStyle = Canvas.Font.Style;
     int32_t h = 0;
+    // Width of the line collected so far, -1 while it is one word not measured alone.
+    int32_t lineWidth = 0;
     {
         const TSize m = DrawRulesLine(LinePos, line, true);
         if (m.cy)
             h = m.cy;
         widest = std::max(widest, m.cx);
+        lineWidth = m.cx;
     }
 
     for (;;) {
@@ -167,8 +170,18 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
             h = m.cy;
         if (m.cx <= boxWidth && !word.empty()) {
             line = candidate;
+            lineWidth = m.cx;
             continue;
         }
+        // A single word wider than the box would run out of it: its width is reported
+        // like that of a first chunk, so the fitting loop shrinks the text until it fits.
+        if (lineWidth < 0) {
+            const unsigned style = Canvas.Font.Style;
+            Canvas.Font.Style = lineStyle;
+            lineWidth = DrawRulesLine(LinePos, line, true).cx;
+            Canvas.Font.Style = style;
+        }
+        widest = std::max(widest, lineWidth);
         // Emit the line collected so far.
         if (!measureOnly) {
             TRect r = LinePos;
@@ -182,6 +195,7 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
         lineStyle = Canvas.Font.Style;
         LinePos.Top -= RoundSaturated(h * LineSpacing);
         line = word;
+        lineWidth = -1;
         if (word.empty())
             break;
     }

@@ -38,7 +38,8 @@ public:
     // Runs the measuring passes and the drawing pass over the paragraphs.
     void Run(const std::vector<std::string>& paragraphs);
     // Breaks one paragraph into lines at the line position, measuring or drawing;
-    // returns (widest chunk or box width, line height).
+    // returns (the box width, or the width of a wider first chunk or single word, and
+    // the line height).
     TSize LayoutParagraph(const std::string& paragraph, bool measureOnly);
     // Measures or draws one line at rect's left and top; rect's right and bottom bound
     // the smoothing area of inline symbols. Returns (width, line height).

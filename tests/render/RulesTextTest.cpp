@@ -256,6 +256,22 @@ TEST(RulesTextLayout, EmptyLineBeforeAnOverWideFirstWord)
     EXPECT_EQ(wide.LinePos.Top, Box.Top - lh);
 }
 
+// A word wider than the box alone makes the text shrink until it fits, rather than
+// run out of the box.
+TEST(RulesTextLayout, OverWideWordShrinksTheText)
+{
+    TTextCanvas t;
+    const TRect narrow{50, -50, 400, -1000};
+    TRulesLayout layout(*t.Canvas, narrow);
+    layout.Run(RulesParagraphs("Short words then Incomprehensibilities here", ""));
+    EXPECT_LT(layout.FittedHeight, 40);
+    const TDrawRecord* word = FindText(t.Rec, "Incomprehensibilities");
+    ASSERT_TRUE(word);
+    EXPECT_LE(word->rect.Right, narrow.Right);
+    // The first line is not empty: the word fits a line of its own.
+    EXPECT_TRUE(FindText(t.Rec, "Short words then"));
+}
+
 // Chunks ended by "\" are not broken at their blanks; a first chunk wider than the box
 // is reported upwards, and one that never fits ends the shrinking at one unit.
 TEST(RulesTextLayout, UnbreakableChunks)
