@@ -235,10 +235,9 @@ QAction* TMainForm::NewAction(const QString& caption, const QString& hint, const
                               void (TMainForm::*handler)())
 {
     auto* action = new QAction(caption, this);
-    if (!hint.isEmpty()) {
-        action->setStatusTip(hint);
+    // The hint is the tool button's tip; the status bar is left to the print job.
+    if (!hint.isEmpty())
         action->setToolTip(hint);
-    }
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
     if (image >= 0)

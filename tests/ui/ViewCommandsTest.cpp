@@ -2,10 +2,13 @@
 // options, showing and hiding the deck, print and about without their dialogs.
 #include "MainFormTestSupport.h"
 
+#include "BuildInfo.h"
+
 #include "ui/DataGrid.h"
 #include "ui/TableModel.h"
 
 #include <QLabel>
+#include <QMenu>
 
 using ViewCommandsTest = MainFormTest;
 
@@ -136,4 +139,53 @@ TEST_F(ViewCommandsTest, LayoutKeepsTheGivenSizes)
     QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, QPoint(-60, 50));
     EXPECT_EQ(Form->Splitter1->sizes(), sizes);
     EXPECT_EQ(Form->DeckPanel->width(), 226);
+}
+
+TEST_F(ViewCommandsTest, ActionsCarryTheirCaptionsHintsShortcutsAndImages)
+{
+    const struct {
+        QAction* action;
+        const char* caption;
+        const char* hint;
+        QKeySequence shortcut;
+        bool image;
+    } actions[] = {
+        {Form->aCreate, "Создать...", "Создать новую колоду", QKeySequence("Ctrl+N"), true},
+        {Form->aOpen, "Открыть...", "Открыть колоду", QKeySequence("Ctrl+O"), true},
+        {Form->aSave, "Сохранить", "Сохранить колоду", QKeySequence("Ctrl+S"), true},
+        {Form->aSaveAs, "Сохранить Как...", "Сохранить колоду с новым именем", QKeySequence(), true},
+        {Form->aPrint, "Печать...", "Печать карт", QKeySequence("Ctrl+P"), true},
+        {Form->aExit, "Выход", "Выход из программы", QKeySequence(), true},
+        {Form->aEditCard, "Редактировать карту", nullptr, QKeySequence(), false},
+        {Form->aAbout, "О программе...", nullptr, QKeySequence(), false},
+        {Form->aFilter, "Фильтрация", nullptr, QKeySequence(), true},
+        {Form->aStatistics, "Статистика", nullptr, QKeySequence(), true},
+        {Form->aShowDeck, "Показывать колоду", nullptr, QKeySequence(), false},
+        {Form->aOptions, "Параметры...", nullptr, QKeySequence(), false},
+    };
+    for (const auto& a : actions) {
+        EXPECT_EQ(a.action->text(), Q(a.caption));
+        if (a.hint)
+            EXPECT_EQ(a.action->toolTip(), Q(a.hint)) << a.caption;
+        EXPECT_TRUE(a.action->statusTip().isEmpty()) << a.caption; // the status bar is the print job's
+        EXPECT_EQ(a.action->shortcut(), a.shortcut) << a.caption;
+        EXPECT_EQ(!a.action->icon().isNull(), a.image) << a.caption;
+    }
+    auto texts = [](QMenu* menu) {
+        QStringList list;
+        for (QAction* a : menu->actions())
+            list << (a->isSeparator() ? QString("-") : a->text()) + (a->isVisible() ? "" : "(hidden)");
+        return list;
+    };
+    EXPECT_EQ(texts(Form->FileMenu),
+              (QStringList{Q("Создать..."), Q("Открыть..."), Q("Сохранить"), Q("Сохранить Как..."), "-",
+                           Q("Экспорт для Quillon(hidden)"), "-(hidden)", Q("Печать..."), "-", Q("Выход")}));
+    EXPECT_EQ(texts(Form->ViewMenu), (QStringList{Q("Фильтрация"), "-", Q("Статистика"), "-",
+                                                  Q("Показывать колоду"), "-", Q("Параметры...")}));
+    EXPECT_EQ(texts(Form->DeckPopupMenu),
+              (QStringList{Q("Согласовать со списком"), Q("Добавить карту"), Q("Удалить карту")}));
+    EXPECT_EQ(Form->BasePopupMenu->defaultAction(), Form->miAddToDeck);
+    EXPECT_EQ(texts(Form->PicturePopupMenu), (QStringList{Q("Сохранить картинку"), Q("Копировать картинку")}));
+    EXPECT_EQ(Form->windowTitle(), Q("Tomelark ") + Q(TOMELARK_VERSION));
+    EXPECT_EQ(ApplicationTitle(), Q("Tomelark ") + Q(TOMELARK_VERSION));
 }
