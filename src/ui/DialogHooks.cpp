@@ -1,16 +1,32 @@
 #include "ui/DialogHooks.h"
 
+#include "ui/About.h"
+#include "ui/Edit.h"
 #include "ui/MainForm.h"
+#include "ui/Option.h"
+#include "ui/Search.h"
+#include "ui/Statistic.h"
 
 TDialogHooks DialogHooks;
 
-void CreateDialogs(TMainForm&)
+void CreateDialogs(TMainForm& mainForm)
 {
     // The dialogs join here, each created once and reused, in this order:
     // TOptionsForm, TPrintForm, TAboutForm, TEditForm, TSearchForm, TStatisticForm.
+    CreateOptionsForm(mainForm);
+    // TPrintForm joins here.
+    CreateAboutForm(mainForm);
+    CreateEditForm(mainForm);
+    CreateSearchForm(mainForm);
+    CreateStatisticForm(mainForm);
 }
 
 void DestroyDialogs()
 {
+    DestroyStatisticForm();
+    DestroySearchForm();
+    DestroyEditForm();
+    DestroyAboutForm();
+    DestroyOptionsForm();
     DialogHooks = TDialogHooks{};
 }

@@ -1,0 +1,52 @@
+#include "ui/DialogForm.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+
+TDialogForm::TModalRunner TDialogForm::ModalRunner;
+
+QFont DialogFont()
+{
+    static bool substituted = false;
+    const QString family = U8("MS Sans Serif");
+    if (!substituted) {
+        substituted = true;
+        if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive)
+            && QFont::substitutes(family).isEmpty())
+            QFont::insertSubstitutions(family, {U8("PT Sans"), U8("Nimbus Sans"), U8("Liberation Sans"),
+                                                U8("DejaVu Sans")});
+    }
+    QFont font(family);
+    font.setPixelSize(11);
+    return font;
+}
+
+TDialogForm::TDialogForm(QWidget* parent, int clientWidth, int clientHeight)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setFont(DialogFont());
+    setFixedSize(clientWidth, clientHeight);
+    setModal(true);
+}
+
+int TDialogForm::ShowModal()
+{
+    setResult(QDialog::Rejected);
+    FormShow();
+    if (ModalRunner) {
+        ModalRunner(*this);
+        return result();
+    }
+    if (Position != poDesigned) {
+        const QWidget* over = parentWidget();
+        QRect area;
+        if (Position == poMainFormCenter && over && over->isVisible())
+            area = over->frameGeometry();
+        else if (const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen())
+            area = screen->availableGeometry();
+        if (area.isValid())
+            move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    return exec();
+}

@@ -1,0 +1,202 @@
+// The filter dialog: its states across openings (the toggle buttons, the grayed
+// "Многоцветный", Cancel), and the card list after OK.
+#include "DialogsTestSupport.h"
+
+#include "data/CardText.h"
+
+#include <QListWidget>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+
+namespace {
+
+using SearchFormTest = DialogsTest;
+
+QList<Qt::CheckState> States(QListWidget* list)
+{
+    QList<Qt::CheckState> states;
+    for (int i = 0; i < list->count(); ++i)
+        states << list->item(i)->checkState();
+    return states;
+}
+
+QList<Qt::CheckState> All(int n, Qt::CheckState s)
+{
+    return QList<Qt::CheckState>(n, s);
+}
+
+// Clicks the check box of a list item with the mouse.
+void ClickCheckBox(QListWidget* list, int row)
+{
+    const QRect item = list->visualItemRect(list->item(row));
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = item;
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
+}
+
+} // namespace
+
+TEST_F(SearchFormTest, FirstOpeningTogglesAndCaptionsKeptBetweenOpenings)
+{
+    const int all = Cards().RecordCount();
+    OnOpen<TSearchForm>([&](TSearchForm& f) {
+        EXPECT_EQ(f.windowTitle(), Q("Настройка фильтра"));
+        EXPECT_EQ(States(f.SetListBox), All(8, Qt::Checked));
+        EXPECT_EQ(States(f.TypeListBox), All(6, Qt::Checked));
+        EXPECT_EQ(States(f.ColorListBox), All(8, Qt::Checked)); // "Многоцветный" checked, not grayed
+        EXPECT_EQ(f.SortCombo->currentText(), Q("Названию"));
+        for (QPushButton* b : {f.SetResetButton, f.TypeResetButton, f.ColorResetButton}) {
+            EXPECT_EQ(b->text(), Q("Нет"));
+            EXPECT_EQ(b->property("Tag").toInt(), 1);
+        }
+        // "Нет" under the colours: all unchecked, the button now offers "Все".
+        f.ColorResetButton->click();
+        EXPECT_EQ(f.ColorResetButton->text(), Q("Все"));
+        EXPECT_EQ(f.ColorResetButton->property("Tag").toInt(), -1);
+        EXPECT_EQ(States(f.ColorListBox), All(8, Qt::Unchecked));
+        EXPECT_EQ(States(f.SetListBox), All(8, Qt::Checked)); // only its own list
+        // White checked by hand; the button is not adjusted to it.
+        f.ColorListBox->item(0)->setCheckState(Qt::Checked);
+        f.OkButton->click();
+    });
+    Trigger(Form->aFilter);
+    ASSERT_EQ(Openings, 1);
+    EXPECT_EQ(DataModule->FilterColors, (std::array<bool, 8>{true, false, false, false, false, false, false, false}));
+    // The list holds exactly the white cards (a W in the cost and no other colour).
+    const int white = Cards().RecordCount();
+    EXPECT_GT(white, 0);
+    EXPECT_LT(white, all);
+    for (Cards().First(); !Cards().Eof(); Cards().Next())
+        EXPECT_EQ(ColorCodeFromCost(Cards().FieldByName("Cost").AsString()), "W") << CardName();
+    EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: ") + QString::number(white));
+
+    // The next opening: the items show the stored flags, the button still reads "Все";
+    // its next click checks the whole list again. Unchecking every set empties the list.
+    OnOpen<TSearchForm>([&](TSearchForm& f) {
+        EXPECT_EQ(f.ColorResetButton->text(), Q("Все"));
+        EXPECT_EQ(f.ColorListBox->item(0)->checkState(), Qt::Checked);
+        EXPECT_EQ(f.ColorListBox->item(1)->checkState(), Qt::Unchecked);
+        f.ColorResetButton->click();
+        EXPECT_EQ(f.ColorResetButton->text(), Q("Нет"));
+        EXPECT_EQ(States(f.ColorListBox), All(8, Qt::Checked));
+        f.SetResetButton->click();
+        f.OkButton->click();
+    });
+    Trigger(Form->aFilter);
+    EXPECT_EQ(Cards().RecordCount(), 0);
+    EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: 0"));
+}
+
+TEST_F(SearchFormTest, OnlyMulticolourTakesTheGrayStateByMouseAndSpace)
+{
+    OnOpen<TSearchForm>([&](TSearchForm& f) {
+        QListWidget* list = f.ColorListBox;
+        QListWidgetItem* multi = list->item(TSearchForm::MultiColorItem);
+        // The space bar on "Многоцветный": checked -> unchecked -> grayed -> checked.
+        list->setFocus();
+        list->setCurrentRow(TSearchForm::MultiColorItem);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(multi->checkState(), Qt::Unchecked);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(multi->checkState(), Qt::PartiallyChecked);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(multi->checkState(), Qt::Checked);
+        // The mouse on its check box cycles the same way.
+        ClickCheckBox(list, TSearchForm::MultiColorItem);
+        EXPECT_EQ(multi->checkState(), Qt::Unchecked);
+        ClickCheckBox(list, TSearchForm::MultiColorItem);
+        EXPECT_EQ(multi->checkState(), Qt::PartiallyChecked);
+        // Any other item toggles between two states only, by mouse and by space.
+        for (int row : {0, 6}) {
+            ClickCheckBox(list, row);
+            EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked);
+            ClickCheckBox(list, row);
+            EXPECT_EQ(list->item(row)->checkState(), Qt::Checked);
+        }
+        list->setCurrentRow(7);
+        QTest::keyClick(list, Qt::Key_Space);
+        QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(list->item(7)->checkState(), Qt::Checked);
+        EXPECT_EQ(multi->checkState(), Qt::PartiallyChecked);
+        // Types and sets have no third state either.
+        f.TypeListBox->setFocus();
+        f.TypeListBox->setCurrentRow(0);
+        QTest::keyClick(f.TypeListBox, Qt::Key_Space);
+        QTest::keyClick(f.TypeListBox, Qt::Key_Space);
+        EXPECT_EQ(f.TypeListBox->item(0)->checkState(), Qt::Checked);
+        f.OkButton->click();
+    });
+    Trigger(Form->aFilter);
+    EXPECT_TRUE(DataModule->FilterMultiExact);
+    EXPECT_FALSE(DataModule->FilterColors[5]);
+    EXPECT_TRUE(DataModule->FilterColors[0]);
+
+    // Reopened: grayed again. Checked and cancelled: the next opening is grayed still.
+    OnOpen<TSearchForm>([&](TSearchForm& f) {
+        EXPECT_EQ(f.ColorListBox->item(5)->checkState(), Qt::PartiallyChecked);
+        f.ColorListBox->item(5)->setCheckState(Qt::Checked);
+        f.SortCombo->setCurrentIndex(1);
+        f.CancelButton->click();
+    });
+    Trigger(Form->aFilter);
+    EXPECT_TRUE(DataModule->FilterMultiExact);
+    EXPECT_EQ(DataModule->SortChoice, 0);
+    OnOpen<TSearchForm>([&](TSearchForm& f) {
+        EXPECT_EQ(f.ColorListBox->item(5)->checkState(), Qt::PartiallyChecked);
+        EXPECT_EQ(f.SortCombo->currentIndex(), 0);
+        // "Нет" under the colours unchecks a grayed item as well.
+        f.ColorResetButton->click();
+        EXPECT_EQ(f.ColorListBox->item(5)->checkState(), Qt::Unchecked);
+        f.OkButton->click();
+    });
+    Trigger(Form->aFilter);
+    EXPECT_FALSE(DataModule->FilterMultiExact);
+    EXPECT_EQ(Openings, 3);
+}
+
+TEST_F(SearchFormTest, OkResortsTheListByTheDisplayedNameOrByCost)
+{
+    // Only the sort order changes: by cost, in the displayed language.
+    CardTextType = 0;
+    Form->ApplyLanguage();
+    OnOpen<TSearchForm>([](TSearchForm& f) {
+        f.SortCombo->setCurrentIndex(1);
+        f.OkButton->click();
+    });
+    Trigger(Form->aFilter);
+    EXPECT_EQ(DataModule->SortChoice, 1);
+    EXPECT_EQ(Cards().IndexName(), "CostSortR");
+    int previous = -1;
+    for (Cards().First(); !Cards().Eof(); Cards().Next()) {
+        const int cost = Cards().FieldByName("CostValue").AsInteger();
+        EXPECT_LE(previous, cost) << CardName();
+        previous = cost;
+    }
+    // Back to names, in English: the grid's first row is the first English name.
+    CardTextType = 2;
+    Form->ApplyLanguage();
+    OnOpen<TSearchForm>([](TSearchForm& f) {
+        EXPECT_EQ(f.SortCombo->currentIndex(), 1);
+        f.SortCombo->setCurrentIndex(0);
+        f.OkButton->click();
+    });
+    Trigger(Form->aFilter);
+    EXPECT_EQ(Cards().IndexName(), "NameSort");
+    Cards().First();
+    EXPECT_EQ(CardName(), "Akroma's Vengeance");
+    EXPECT_EQ(Form->CardsModel->index(0, 0).data().toString(), Q("Akroma's Vengeance"));
+    EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: ") + QString::number(Cards().RecordCount()));
+}
+
+TEST_F(SearchFormTest, LayoutShowsEveryTextWhole)
+{
+    ASSERT_TRUE(SearchForm);
+    EXPECT_EQ(SearchForm->size(), QSize(333, 203));
+    EXPECT_EQ(LayoutFaults(SearchForm), "");
+    // The longest list shows its eight items without scrolling.
+    const QRect last = SearchForm->SetListBox->visualItemRect(SearchForm->SetListBox->item(7));
+    EXPECT_TRUE(SearchForm->SetListBox->viewport()->rect().contains(last));
+}
