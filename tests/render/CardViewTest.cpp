@@ -570,3 +570,19 @@ TEST(CardViewPicture, DrawsIntoAMetricRectangle)
     EXPECT_TRUE(Close(page.pixelColor(400, 1071), FrameColor("R")));
     EXPECT_EQ(page.pixelColor(400, 1078), QColor(Qt::white));
 }
+
+// A frame picture that cannot be decoded is an error for the caller; the canvas keeps
+// the mapping it had, so the next drawing on it is not thrown off.
+TEST(CardViewPicture, UndecodableFrameIsAnError)
+{
+    TTestStore store;
+    WriteFile(store.Path() + "/data/R.jpg", QByteArray("not a picture"));
+    TCard card = Creature();
+    card.Color = "R";
+    QImage img(300, 433, QImage::Format_RGB888);
+    TCanvas canvas(img);
+    EXPECT_THROW(DrawCard(card, canvas, TRect{0, 0, 300, 433}), Exception);
+    EXPECT_EQ(canvas.MapMode(), TMapMode::Pixels);
+    card.Color = "G";
+    EXPECT_NO_THROW(DrawCard(card, canvas, TRect{0, 0, 300, 433}));
+}
