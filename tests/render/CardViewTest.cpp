@@ -5,6 +5,8 @@
 
 #include "render/RulesText.h"
 
+#include <QPdfWriter>
+
 #include <cmath>
 
 using namespace rendertest;
@@ -585,4 +587,29 @@ TEST(CardViewPicture, UndecodableFrameIsAnError)
     EXPECT_EQ(canvas.MapMode(), TMapMode::Pixels);
     card.Color = "G";
     EXPECT_NO_THROW(DrawCard(card, canvas, TRect{0, 0, 300, 433}));
+}
+
+// A page device that cannot be read back (here a PDF writer, as a printer): the face is
+// drawn directly at the device's resolution, in the metric mapping the caller set.
+TEST(CardViewPicture, DrawsOnAPageDevice)
+{
+    TTestStore store;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("page.pdf");
+    {
+        QPdfWriter pdf(path);
+        pdf.setResolution(600);
+        TCanvas canvas(pdf, pdf.resolution(), pdf.resolution());
+        canvas.SetMapMode(TMapMode::Metric);
+        std::vector<TDrawRecord> rec;
+        canvas.Recorder = &rec;
+        IsPrinting = true;
+        DrawCard(Creature(), canvas, TRect{25, -30, 25 + 570, -30 - 810});
+        IsPrinting = false;
+        const std::vector<TDrawRecord> white = WhiteTexts(rec);
+        ASSERT_FALSE(white.empty());
+        // The name at the title band's left: 2.5 mm + 19/300 of 57 mm, at 600 dpi.
+        EXPECT_NEAR(white[0].device.Left, (25 + 19 * 570 / 300.0) * 600 / 254, 3);
+    }
+    EXPECT_GT(QFileInfo(path).size(), 1000);
 }
