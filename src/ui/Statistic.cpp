@@ -84,6 +84,7 @@ TStatisticForm::TStatisticForm(TData* data, QWidget* parent) : TDialogForm(paren
     TypeGrid->setObjectName(U8("TypeGrid"));
     TypeGrid->move(8, 20);
     TypeGrid->setEnabled(false); // it takes no input
+    TypeGrid->setAutoFillBackground(true); // in the dialog's colour, spacer rows too
     TypeGrid->OnDrawCell = [this](QPainter& p, int col, int row, const QRect& r) { TypeGridDrawCell(p, col, row, r); };
 
     CurveGroup = new QGroupBox(U8("Кривая маны"), this);
