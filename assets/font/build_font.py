@@ -102,7 +102,7 @@ def build(out_path):
     fb.setupOS2(
         sTypoAscender=glyphs.ASCENT, sTypoDescender=-glyphs.DESCENT, sTypoLineGap=0,
         usWinAscent=glyphs.ASCENT, usWinDescent=glyphs.DESCENT,
-        sxHeight=500, sCapHeight=glyphs.ASCENT - 100,
+        sxHeight=500, sCapHeight=glyphs.CAP_HEIGHT,
         usWeightClass=400, fsType=0, fsSelection=0x40,  # REGULAR
         achVendID="TMLK", ulCodePageRange1=(1 << 0) | (1 << 2),  # Latin 1, Cyrillic
     )

@@ -8,9 +8,10 @@ outer contours join, and a hole is a contour running the other way that lies ins
 exactly one outer contour.
 
 Geometry shared by all symbol glyphs (see README.md):
-  units per em 1000, ascent 800, descent 200, so the character cell is 1000 units high;
-  every symbol glyph advances 800 units, and "O", the size reference, is the full
-  circle of 800 units centred at (400, 300), the centre of the cell. The renderer
+  units per em 1000; every symbol glyph advances 800 units, and "O", the size
+  reference, is the full circle of 800 units centred at (400, 300). The character cell
+  is CELL_HEIGHT units high and centred on that circle (ascent and descent follow from
+  it), because the renderer centres the circle vertically in the cell. The renderer
   paints a coloured circle of exactly that size under each glyph, so the symbol shapes
   stay inside a radius of about 300 around (400, 300).
 """
@@ -18,11 +19,20 @@ Geometry shared by all symbol glyphs (see README.md):
 import math
 
 UNITS_PER_EM = 1000
-ASCENT = 800
-DESCENT = 200
 ADVANCE = 800          # width of every symbol glyph, and the circle's diameter
 CX, CY = 400, 300      # centre of the circle
 SLASH_ADVANCE = 270    # "/" is drawn a third of a symbol to the right, without a circle
+
+# Height of the character cell (ascent + descent). The renderer places a symbol so
+# that the middle of its cell lies half of this height below the top of the text line
+# (at the text's size), so this height sets where symbols sit on a line: 1300 puts the
+# circle's centre 0.65 em below the line's top, the middle of the capitals of the card
+# text font (PT Serif standing in for Georgia: ascent 1.018 em, capitals 0.70 em high)
+# and the middle of the title band of the card face. The cell is centred on the circle.
+CELL_HEIGHT = 1300
+ASCENT = CY + CELL_HEIGHT // 2    # 950
+DESCENT = CELL_HEIGHT // 2 - CY   # 350
+CAP_HEIGHT = CY + ADVANCE // 2    # top of the circle
 
 ARC_STEP_DEG = 4.0     # sampling of curves: fine enough to look smooth at any size
 

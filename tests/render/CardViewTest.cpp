@@ -141,6 +141,30 @@ TEST(CardViewLayout, SameLayoutAtDoubleSize)
         ExpectNear(eb[i].device, Scaled(ea[i].device, 2), 2, "cost symbol");
 }
 
+// The mana cost is centred on the title band (face units 4..25 from the top), in the
+// ordinary and the grey print version (lowered there by a unit), at both sizes.
+TEST(CardViewLayout, CostIsCentredInTheTitleBand)
+{
+    TTestStore store;
+    TCard card = Creature();
+    card.Cost = "2WG";
+    for (bool grey : {false, true})
+        for (int k : {1, 2}) {
+            SCOPED_TRACE(std::string(grey ? "grey " : "colour ") + std::to_string(k));
+            PrintGrayscale = grey;
+            const std::vector<TDrawRecord> rec = RecordCard(card, 300 * k, 433 * k);
+            PrintGrayscale = false;
+            const std::vector<TDrawRecord> circles = OfKind(rec, TDrawRecord::Ellipse);
+            ASSERT_EQ(circles.size(), 3u);
+            for (const TDrawRecord& c : circles) {
+                const TRect& d = c.device;
+                EXPECT_NEAR((d.Top + d.Bottom) / 2.0, k * ((4 + 25) / 2.0 + (grey ? 1 : 0)), 1.0 * k);
+                EXPECT_GE(d.Top, 4 * k);
+                EXPECT_LE(d.Bottom, 25 * k + (grey ? 2 * k : 0));
+            }
+        }
+}
+
 // The set symbol stands at the right end of the band between art and text box, its
 // height basis 10 units less than the band (21 of 31), its width in proportion.
 TEST(CardViewLayout, SetSymbolSizeAndPlace)

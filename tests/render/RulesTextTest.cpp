@@ -5,6 +5,8 @@
 #include "render/ManaSymbols.h"
 #include "render/RulesText.h"
 
+#include <QFontMetricsF>
+
 using namespace rendertest;
 
 namespace {
@@ -148,6 +150,33 @@ TEST(RulesTextLayout, ItalicSpansDigitsAndSymbols)
     EXPECT_EQ(circles[0].brush, QColor(255, 176, 176));
     EXPECT_EQ(circles[0].rect.Left, runs[4].rect.Right);
     EXPECT_GT(runs[5].rect.Left, circles[0].rect.Right);
+}
+
+// An inline symbol stands on its line like a capital letter: the circle's middle is
+// the middle of the capitals of the text font (within a tenth of the em, which leaves
+// room for the differences between the text fonts that may stand for "Georgia").
+TEST(RulesTextLayout, InlineSymbolsAreCentredOnTheCapitals)
+{
+    TTextCanvas t(200);
+    TRulesLayout layout(*t.Canvas, Box);
+    layout.DrawRulesLine(Box, "%G: Add %R to your pool.", false);
+    const std::vector<TDrawRecord> runs = t.Runs();
+    ASSERT_FALSE(runs.empty());
+    const TDrawRecord& text = runs[0];
+    ASSERT_EQ(text.font.Name, "Georgia");
+    QFont georgia(QStringLiteral("Georgia"));
+    georgia.setPixelSize(text.devicePixelSize);
+    const QFontMetricsF m(georgia);
+    const double capitalsMiddle = text.device.Top + m.ascent() - m.capHeight() / 2;
+    const std::vector<TDrawRecord> circles = OfKind(t.Rec, TDrawRecord::Ellipse);
+    ASSERT_EQ(circles.size(), 2u);
+    for (const TDrawRecord& c : circles) {
+        const double middle = (c.device.Top + c.device.Bottom) / 2.0;
+        EXPECT_NEAR(middle, capitalsMiddle, 0.1 * text.devicePixelSize);
+        // The circle stays within the line.
+        EXPECT_GE(c.device.Top, text.device.Top);
+        EXPECT_LE(c.device.Bottom, text.device.Bottom);
+    }
 }
 
 TEST(RulesTextLayout, ItalicsCarryOverLineBreaks)
