@@ -3,6 +3,8 @@
 #include "data/DataModule.h"
 #include "data/DeckFile.h"
 
+#include "Library/Common/FileUtils.h"
+
 #include <algorithm>
 
 namespace {

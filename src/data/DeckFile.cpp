@@ -1,6 +1,7 @@
 // Deck files: reading the lines of a .mdc file and writing them back.
 #include "data/DeckFile.h"
 
+#include "Library/Common/FileUtils.h"
 #include "data/CardText.h"
 #include "data/DataModule.h"
 
@@ -8,16 +9,9 @@
 #include <QString>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <map>
 #include <tuple>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 bool IsBlankOrControl(char c)
@@ -175,59 +169,6 @@ std::string DeckNotFoundText(std::string_view name, std::string_view set, std::s
 std::string DeckNotFoundCaption()
 {
     return Utf8ToWin1251("Не найдена карта");
-}
-
-void WriteFileReplacing(const std::string& fileName, std::string_view bytes)
-{
-    namespace fs = std::filesystem;
-    auto fail = [&](const std::string& reason) {
-        throw Exception("Cannot create file \"" + Utf8ToWin1251(fileName) + "\". " + Utf8ToWin1251(reason));
-    };
-    if (fileName.empty())
-        fail("No file name");
-    std::error_code ec;
-    if (fs::is_directory(fs::path(fileName), ec))
-        fail(std::strerror(EISDIR));
-
-    // A name of our own beside the file; O_EXCL makes sure it is a new file.
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = fileName + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            fail(std::strerror(errno));
-    }
-    if (fd < 0)
-        fail(std::strerror(EEXIST));
-
-    auto abandon = [&](int error) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        fail(std::strerror(error));
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            abandon(n < 0 ? errno : EIO);
-        done += size_t(n);
-    }
-    if (::fsync(fd) != 0)
-        abandon(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        fail(std::strerror(error));
-    }
-    if (::rename(temp.c_str(), fileName.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        fail(std::strerror(error));
-    }
 }
 
 // ---------------------------------------------------------------------------

@@ -58,9 +58,3 @@ std::string DeckNotFoundText(std::string_view name, std::string_view set,
 // The caption of that report.
 std::string DeckNotFoundCaption();
 
-// Writes bytes to a file, replacing it atomically: a temporary file in the same folder
-// is written, flushed to disk and renamed over the file. When anything fails (the
-// folder is missing, the disk is full, a short write) the temporary file is removed,
-// the previous file is left as it was, and an `Exception` names the path. Paths are
-// native file-system text (UTF-8 on Linux).
-void WriteFileReplacing(const std::string& fileName, std::string_view bytes);

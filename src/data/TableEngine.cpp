@@ -8,6 +8,8 @@
 // all of these in place (binary search, then one insert or erase), never by a rebuild.
 #include "data/TableInternal.h"
 
+#include "Library/Common/FileUtils.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -1137,7 +1139,15 @@ std::string TTable::SaveToBytes()
     return WriteTablePacket(*P->Data);
 }
 
-void TTable::SaveToFile(const std::string& path) { WriteFileAtomically(path, SaveToBytes()); }
+void TTable::SaveToFile(const std::string& path)
+{
+    const std::string bytes = SaveToBytes();
+    try {
+        WriteFileReplacing(path, bytes);
+    } catch (const EFileWriteError& e) {
+        throw ETableFileError("Cannot save table file \"" + path + "\": " + e.Reason());
+    }
+}
 
 void TTable::CloneCursor(TTable& source)
 {

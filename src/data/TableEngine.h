@@ -213,9 +213,8 @@ public:
     void LoadFromFile(const std::string& path);
     // The packet of all records, in natural order. Posts a pending edit first.
     std::string SaveToBytes();
-    // Writes the packet to a temporary file "<path>.tmp" in the same folder, flushes it
-    // to disk and renames it over the file. On failure the previous file is left
-    // intact and the error names the path.
+    // Replaces the file with the packet atomically (`WriteFileReplacing`). On failure
+    // the previous file is left intact and the ETableFileError names the path.
     void SaveToFile(const std::string& path);
     // Makes this table a second cursor over the data of source: same records, seen
     // both ways at once. The clone starts on the first record, with no indexes, no

@@ -148,7 +148,6 @@ struct TPacketContent {
 };
 TPacketContent ReadTablePacket(std::string_view packet);
 std::string WriteTablePacket(const TTableData& data);
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // Field name comparison: ASCII letters without regard to case.
 bool SameFieldName(std::string_view a, std::string_view b);

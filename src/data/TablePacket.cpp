@@ -4,20 +4,9 @@
 
 #include <zlib.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <set>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#else
-#include <io.h>
-#endif
 
 namespace {
 
@@ -260,70 +249,4 @@ std::string WriteTablePacket(const TTableData& data)
     PutU64At(s, 12, uint64_t(s.size()) + 4);
     PutU32(s, Crc32(s));
     return s;
-}
-
-void WriteFileAtomically(const std::string& path, std::string_view bytes)
-{
-    const std::string temp = path + ".tmp";
-    auto fail = [&](const std::string& reason) {
-        throw ETableFileError("Cannot save table file \"" + path + "\": " + reason);
-    };
-#ifndef _WIN32
-    mode_t mode = 0644;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0)
-        fail(std::strerror(errno));
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            int e = errno;
-            ::close(fd);
-            ::unlink(temp.c_str());
-            fail(std::strerror(e));
-        }
-        done += size_t(w);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        int e = errno;
-        ::unlink(temp.c_str());
-        fail(std::strerror(e));
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int e = errno;
-        ::unlink(temp.c_str());
-        fail(std::strerror(e));
-    }
-    // Make the rename itself durable.
-    std::string dir = std::filesystem::path(path).parent_path().string();
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-#else
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        fail(std::strerror(errno));
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 &&
-              _commit(_fileno(f)) == 0;
-    int e = errno;
-    if (std::fclose(f) != 0)
-        ok = false;
-    if (!ok) {
-        std::remove(temp.c_str());
-        fail(std::strerror(e));
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        std::remove(temp.c_str());
-        fail(ec.message());
-    }
-#endif
 }

@@ -3,6 +3,7 @@
 #include "Library/Common/PackStream.h"
 #include "data/CardBaseJson.h"
 #include "data/Settings.h"
+#include "FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -393,14 +394,16 @@ TEST_F(DataModuleTest, SavingTheCardBase)
         EXPECT_EQ(d->BaseTable.RecordCount(), int(SampleCards().size()));
     }
 
-    // The target cannot be written (its temporary file's place is taken by a folder):
-    // the engine's error, the previous file intact, the record still in memory.
+    // The target cannot be written (the disk is full): the engine's error, the
+    // previous file intact, the record still in memory.
     const std::string before = ReadBytes(CardBasePath());
-    ASSERT_TRUE(QDir().mkpath(CardBasePath() + ".tmp"));
     {
         auto d = Create();
         ASSERT_TRUE(d->Ready);
-        EXPECT_THROW(d->WriteCard(MakeCard("Unsaved", "7E"), true, true, d->BaseTable), Exception);
+        {
+            TFileSizeLimit limit(16);
+            EXPECT_THROW(d->WriteCard(MakeCard("Unsaved", "7E"), true, true, d->BaseTable), Exception);
+        }
         EXPECT_TRUE(d->LocateCard("Unsaved", "7E", ""));
     }
     EXPECT_EQ(ReadBytes(CardBasePath()), before);

@@ -2,10 +2,9 @@
 #include "DeckTestSupport.h"
 #include "data/DeckFile.h"
 
-#include <QDir>
+#include "FileSizeLimit.h"
 
-#include <csignal>
-#include <sys/resource.h>
+#include <QDir>
 
 using namespace decktest;
 
@@ -264,21 +263,13 @@ TEST_F(DeckFileTest, AFailedSaveLeavesThePreviousFileAndFileName)
     D->DeckFileName = "before.mdc";
 
     // A file size limit makes the write fail part way (permissions do not stop root).
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = saved;
-    limit.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     bool failed = false;
     try {
+        TFileSizeLimit limit(64);
         D->SaveDeck(target.toStdString());
     } catch (const Exception&) {
         failed = true;
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
     EXPECT_TRUE(failed);
     EXPECT_EQ(ReadFileBytes(target), "  1 [7E] Forest\r\n");
     EXPECT_EQ(D->DeckFileName, "before.mdc");

@@ -204,7 +204,7 @@ TEST_F(PackTool, CreateLeavesOutThePackAndRefusesAmbiguousNames)
     EXPECT_EQ(Tool("list '" + inside + "'").out, "a.txt\t1\n"); // the old pack stays
     int leftovers = 0;
     for (const auto& e : std::filesystem::directory_iterator(*this / "src"))
-        leftovers += e.path().filename().string().starts_with(".data.");
+        leftovers += e.path().filename().string().starts_with("data.");
     EXPECT_EQ(leftovers, 0);
 }
 

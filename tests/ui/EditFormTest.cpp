@@ -4,6 +4,7 @@
 // without a change, texts the card base cannot store, a card base that cannot be
 // saved, and the command without a current card.
 #include "DialogsTestSupport.h"
+#include "FileSizeLimit.h"
 
 #include "data/CardText.h"
 
@@ -217,14 +218,15 @@ TEST_F(EditFormTest, ACardBaseThatCannotBeSavedKeepsThePicture)
     ShowCard("Shock");
     const TCard before = Form->CurrentCard;
     const int drawn = Form->DrawCount;
-    // The card base is replaced through a temporary file beside it; a folder in its
-    // place makes the save fail.
-    ASSERT_TRUE(QDir().mkdir(CardBaseFile() + ".tmp"));
+    // A full disk makes the save fail.
     OnOpen<TEditForm>([](TEditForm& f) {
         f.ManaCostEdit->setText(Q("RR"));
         f.OkButton->click();
     });
-    Trigger(Form->aEditCard);
+    {
+        TFileSizeLimit limit(16);
+        Trigger(Form->aEditCard);
+    }
     EXPECT_EQ(Openings, 1);
     EXPECT_EQ(Dialogs.Errors.size(), 1);
     EXPECT_EQ(Form->CurrentCard, before);

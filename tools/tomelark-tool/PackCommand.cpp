@@ -6,6 +6,7 @@
 // entries without a name can never be found by a reader, so they are not members.
 #include "Tool.h"
 #include "Library/Common/ExtUtils.h"
+#include "Library/Common/FileUtils.h"
 #include "Library/Common/PackStream.h"
 
 #include <algorithm>
@@ -14,10 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -92,17 +89,6 @@ int Add(const std::vector<std::string>& args)
     return 0;
 }
 
-// Removes the temporary file unless it was renamed into place.
-struct TempFile {
-    std::string path;
-    bool keep = false;
-    ~TempFile()
-    {
-        if (!keep && !path.empty())
-            ::unlink(path.c_str());
-    }
-};
-
 int Create(const std::vector<std::string>& args)
 {
     if (args.size() != 2)
@@ -142,43 +128,20 @@ int Create(const std::vector<std::string>& args)
             throw EPackError("Cannot pack both " + Q(items[i - 1].file) + " and " + Q(items[i].file)
                              + ": a pack does not tell their names apart");
 
-    // The new pack is written beside the old one and renamed over it at the end.
-    fs::path target = fs::absolute(pack, ec);
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    TempFile temp;
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        throw EFOpenError("Cannot create file " + Q(pack) + ". " + Utf8ToWin1251(std::strerror(errno)));
-    temp.path = pattern;
-    ::close(fd);
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(temp.path.c_str(), 0666 & ~mask);
-    {
-        TFileStream out(temp.path, fmOpenWrite);
-        for (const Item& item : items) {
-            std::string content;
-            {
-                TFileStream f(item.file, fmOpenRead);
-                content = f.ReadAll();
-            }
-            if (int64_t(content.size()) > MaxMemberSize)
-                throw EPackError("Cannot pack " + Q(item.file) + ": it is larger than 1 GiB");
-            std::string entry = EncodePackEntry(item.name, DeflateMember(content));
-            out.WriteBuffer(entry.data(), int64_t(entry.size()));
+    // The new pack is written beside the old one and renamed over it at the end; a
+    // failure on the way leaves the old pack as it was.
+    TReplacingFile out(pack);
+    for (const Item& item : items) {
+        std::string content;
+        {
+            TFileStream f(item.file, fmOpenRead);
+            content = f.ReadAll();
         }
+        if (int64_t(content.size()) > MaxMemberSize)
+            throw EPackError("Cannot pack " + Q(item.file) + ": it is larger than 1 GiB");
+        out.Write(EncodePackEntry(item.name, DeflateMember(content)));
     }
-    fd = ::open(temp.path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        int err = errno;
-        if (fd >= 0)
-            ::close(fd);
-        throw EStreamError("Cannot write file " + Q(temp.path) + ". " + Utf8ToWin1251(std::strerror(err)));
-    }
-    ::close(fd);
-    if (::rename(temp.path.c_str(), target.c_str()) != 0)
-        throw EFOpenError("Cannot create file " + Q(pack) + ". " + Utf8ToWin1251(std::strerror(errno)));
-    temp.keep = true;
+    out.Commit();
     return 0;
 }
 

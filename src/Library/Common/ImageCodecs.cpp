@@ -2,11 +2,11 @@
 // hand.
 #include "ImageCodecs.h"
 
+#include "FileUtils.h"
 #include "ImageUtils.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <csetjmp>
@@ -814,9 +814,12 @@ void SavePictureFile(const QImage& image, const QString& path, int jpegQuality)
     }
     // Written beside the target and renamed over it, so a failed write never leaves a
     // damaged file in place of a good one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    try {
+        WriteFileReplacing(QFile::encodeName(path).toStdString(),
+                           std::string_view(bytes.constData(), size_t(bytes.size())));
+    } catch (const EFileWriteError&) {
         Fail("Cannot write picture file " + QStringToWin1251(path));
+    }
 }
 
 void SavePictureFile(const QImage& image, const std::string& path, int jpegQuality)

@@ -1,0 +1,201 @@
+// Replacing files atomically: temporary file beside the target, full write, flush,
+// rename, flush of the folder.
+#include "Library/Common/FileUtils.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifndef _WIN32
+#include <unistd.h>
+#else
+#include <io.h>
+#include <process.h>
+#endif
+
+namespace {
+
+int ProcessId()
+{
+#ifndef _WIN32
+    return int(::getpid());
+#else
+    return _getpid();
+#endif
+}
+
+int OpenNew(const std::string& path)
+{
+#ifndef _WIN32
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#else
+    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#endif
+}
+
+// Writes some of the bytes; the count written, or -1 with errno set.
+long long WriteSome(int fd, const char* data, size_t size)
+{
+#ifndef _WIN32
+    return ::write(fd, data, size);
+#else
+    const unsigned chunk = size > (1u << 30) ? (1u << 30) : unsigned(size);
+    return _write(fd, data, chunk);
+#endif
+}
+
+bool FlushToDisk(int fd)
+{
+#ifndef _WIN32
+    return ::fsync(fd) == 0;
+#else
+    return _commit(fd) == 0;
+#endif
+}
+
+int CloseFile(int fd)
+{
+#ifndef _WIN32
+    return ::close(fd);
+#else
+    return _close(fd);
+#endif
+}
+
+// Makes the rename itself durable. Some file systems cannot flush a folder; the new
+// file is in place by then, so that is not a failure of the write.
+void FlushFolder(const std::string& path)
+{
+#ifndef _WIN32
+    const std::string dir = std::filesystem::path(path).parent_path().string();
+    const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+#else
+    (void)path; // NTFS keeps the rename in its journal
+#endif
+}
+
+} // namespace
+
+EFileWriteError::EFileWriteError(std::string path, std::string reason)
+    : Exception("Cannot create file \"" + Utf8ToWin1251(path) + "\". " + Utf8ToWin1251(reason)),
+      FPath(std::move(path)), FReason(std::move(reason))
+{
+}
+
+TReplacingFile::TReplacingFile(std::string path) : FPath(std::move(path))
+{
+    namespace fs = std::filesystem;
+    if (FPath.empty())
+        throw EFileWriteError(FPath, "No file name");
+    std::error_code ec;
+    if (fs::is_directory(fs::path(FPath), ec))
+        Fail(EISDIR);
+
+    // A name of our own beside the file: the process id and a counter keep writers
+    // apart, and O_EXCL makes sure it is a new file (a leftover of a crashed run with
+    // the same process id is stepped over).
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100 && FHandle < 0; ++attempt) {
+        FTemp = FPath + ".tmp" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+        FHandle = OpenNew(FTemp);
+        if (FHandle < 0 && errno != EEXIST) {
+            const int error = errno;
+            FTemp.clear();
+            Fail(error);
+        }
+    }
+    if (FHandle < 0) {
+        FTemp.clear();
+        Fail(EEXIST);
+    }
+#ifndef _WIN32
+    // A file that is replaced keeps its permissions; a new one gets the usual 0666
+    // less the umask from open().
+    struct stat st;
+    if (::stat(FPath.c_str(), &st) == 0)
+        ::fchmod(FHandle, st.st_mode & 07777);
+#endif
+}
+
+TReplacingFile::~TReplacingFile()
+{
+    Abandon();
+}
+
+void TReplacingFile::Abandon() noexcept
+{
+    if (FHandle >= 0) {
+        CloseFile(FHandle);
+        FHandle = -1;
+    }
+    if (!FTemp.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(FTemp, ec);
+        FTemp.clear();
+    }
+}
+
+void TReplacingFile::Fail(int error)
+{
+    Abandon();
+    throw EFileWriteError(FPath, std::strerror(error));
+}
+
+void TReplacingFile::Write(std::string_view bytes)
+{
+    if (FHandle < 0)
+        Fail(EBADF);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const long long n = WriteSome(FHandle, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        // A short write is followed by another call, which reports the reason (disk
+        // full, file size limit); a write of nothing at all is an error of its own.
+        if (n <= 0)
+            Fail(n < 0 ? errno : EIO);
+        done += size_t(n);
+    }
+}
+
+void TReplacingFile::Commit()
+{
+    if (FHandle < 0)
+        Fail(EBADF);
+    if (!FlushToDisk(FHandle))
+        Fail(errno);
+    const int fd = FHandle;
+    FHandle = -1;
+    if (CloseFile(fd) != 0)
+        Fail(errno);
+#ifndef _WIN32
+    if (::rename(FTemp.c_str(), FPath.c_str()) != 0)
+        Fail(errno);
+#else
+    // MoveFileEx with MOVEFILE_REPLACE_EXISTING underneath.
+    std::error_code ec;
+    std::filesystem::rename(FTemp, FPath, ec);
+    if (ec) {
+        Abandon();
+        throw EFileWriteError(FPath, ec.message());
+    }
+#endif
+    FTemp.clear();
+    FlushFolder(FPath);
+}
+
+void WriteFileReplacing(const std::string& path, std::string_view bytes)
+{
+    TReplacingFile file(path);
+    file.Write(bytes);
+    file.Commit();
+}
