@@ -430,6 +430,21 @@ struct TTable::TImpl {
         return true;
     }
 
+    // Makes rec current for a navigation command: the Bof/Eof flags it leaves, the
+    // row when the caller knows it (so the next CurrentRow needs no search), the
+    // listeners told, then AfterScroll when the current record changed.
+    void NavigateTo(TTableRecord* rec, bool bof, bool eof, int row = -1)
+    {
+        const bool moved = MoveTo(rec);
+        if (row >= 0)
+            RememberRow(row);
+        BofFlag = bof;
+        EofFlag = eof;
+        Dispatch();
+        if (moved && Self->AfterScroll)
+            Self->AfterScroll(*Self);
+    }
+
     void MoveAfterRemoval(int row)
     {
         const TRows& rows = Rows();
@@ -1444,19 +1459,15 @@ int TTable::MoveBy(int distance)
     int row = std::max(P->CurrentRow(), 0);
     int last = int(rows.size()) - 1;
     long target = long(row) + distance;
-    P->BofFlag = P->EofFlag = false;
+    bool bof = false, eof = false;
     if (target > last) {
         target = last;
-        P->EofFlag = distance > 0;
+        eof = distance > 0;
     } else if (target < 0) {
         target = 0;
-        P->BofFlag = distance < 0;
+        bof = distance < 0;
     }
-    bool moved = P->MoveTo(rows[size_t(target)]);
-    P->RememberRow(int(target));
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(rows[size_t(target)], bof, eof, int(target));
     return int(target) - row;
 }
 
@@ -1465,12 +1476,7 @@ void TTable::First()
     P->CheckActive();
     CheckBrowseMode();
     const TRows& rows = P->Rows();
-    bool moved = P->MoveTo(rows.empty() ? nullptr : rows.front());
-    P->BofFlag = true;
-    P->EofFlag = rows.empty();
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(rows.empty() ? nullptr : rows.front(), true, rows.empty());
 }
 
 void TTable::Last()
@@ -1478,12 +1484,7 @@ void TTable::Last()
     P->CheckActive();
     CheckBrowseMode();
     const TRows& rows = P->Rows();
-    bool moved = P->MoveTo(rows.empty() ? nullptr : rows.back());
-    P->EofFlag = true;
-    P->BofFlag = rows.empty();
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(rows.empty() ? nullptr : rows.back(), rows.empty(), true);
 }
 
 void TTable::Next() { MoveBy(1); }
@@ -1521,11 +1522,7 @@ void TTable::GotoBookmark(const TBookmark& bookmark)
     TTableRecord* rec = P->Data->FindById(bookmark.Id);
     if (!rec || P->RowOf(rec) < 0)
         DbError("Record not found");
-    bool moved = P->MoveTo(rec);
-    P->BofFlag = P->EofFlag = false;
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(rec, false, false);
 }
 
 // ---------------------------------------------------------------------------
@@ -1540,12 +1537,7 @@ void TTable::GotoRow(int row)
     const TRows& rows = P->Rows();
     if (row < 0 || row >= int(rows.size()))
         DbError("Row " + std::to_string(row) + " out of range");
-    bool moved = P->MoveTo(rows[size_t(row)]);
-    P->RememberRow(row);
-    P->BofFlag = P->EofFlag = false;
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(rows[size_t(row)], false, false, row);
 }
 
 namespace {
@@ -1686,11 +1678,7 @@ bool TTable::FindKey(const std::vector<TValue>& values)
                                    [&](const TTableRecord* r) { return CompareKeys(defs, f, k, r, &key) < 0; });
     if (it == rows.end() || CompareKeys(defs, f, k, *it, &key) != 0)
         return false;
-    bool moved = P->MoveTo(*it);
-    P->BofFlag = P->EofFlag = false;
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(*it, false, false);
     return true;
 }
 
@@ -1710,11 +1698,7 @@ void TTable::FindNearest(const std::vector<TValue>& values)
                                    [&](const TTableRecord* r) { return CompareKeys(defs, f, k, r, &key) < 0; });
     if (it == rows.end())
         --it;
-    bool moved = P->MoveTo(*it);
-    P->BofFlag = P->EofFlag = false;
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(*it, false, false);
 }
 
 void TTable::SetRange(const std::vector<TValue>& startValues, const std::vector<TValue>& endValues)
@@ -1868,11 +1852,7 @@ bool TTable::Locate(std::string_view fieldNames, const std::vector<TValue>& valu
     const TTableRecord* found = P->FindLocate(fields, values, options);
     if (!found)
         return false;
-    bool moved = P->MoveTo(const_cast<TTableRecord*>(found));
-    P->BofFlag = P->EofFlag = false;
-    P->Dispatch();
-    if (moved && AfterScroll)
-        AfterScroll(*this);
+    P->NavigateTo(const_cast<TTableRecord*>(found), false, false);
     return true;
 }
 
