@@ -1,6 +1,7 @@
-// Loading a large card base: a synthetic base of 100,000 cards, loaded by the data
+// Loading a large card base: the synthetic base of 100,000 cards, loaded by the data
 // module from a plain folder "data" and from a pack file "data", a find-as-you-type
 // prefix locate on the card list, and the memory the process holds once it is loaded.
+#include "BenchSupport.h"
 #include "Library/Common/PackStream.h"
 #include "data/DataModule.h"
 #include "data/Settings.h"
@@ -9,26 +10,20 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <malloc.h>
-#include <cstring>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
-constexpr int CardCount = 100000;
+TBenchFolder* Work = nullptr;
 
-QTemporaryDir* Work = nullptr;
-
-std::string FolderBase() { return Work->path().toStdString() + "/plain/"; }
-std::string PackBase() { return Work->path().toStdString() + "/packed/"; }
+std::string FolderBase() { return Work->Path("plain/"); }
+std::string PackBase() { return Work->Path("packed/"); }
 
 // Resident memory of the process in KiB (VmRSS of /proc/self/status).
 long ResidentKiB()
@@ -41,71 +36,31 @@ long ResidentKiB()
     return 0;
 }
 
-// Card texts of about the length of the real ones: English and Russian rules text of
-// one to three sentences, a type line, a cost.
-std::string SyntheticPacket()
-{
-    static const char* const words[] = {"target", "creature", "gets", "until", "end", "of", "turn", "draw",
-                                        "a", "card", "player", "deals", "damage", "to", "each", "flying"};
-    static const char* const ruWords[] = {"\xF6\xE5\xEB\xE5\xE2\xEE\xE5", "\xF1\xF3\xF9\xE5\xF1\xF2\xE2\xEE",
-                                          "\xEF\xEE\xEB\xF3\xF7\xE0\xE5\xF2", "\xE4\xEE", "\xEA\xEE\xED\xF6\xE0",
-                                          "\xF5\xEE\xE4\xE0", "\xE2\xEE\xE7\xFC\xEC\xE8\xF2\xE5",
-                                          "\xEA\xE0\xF0\xF2\xF3"};
-    static const char* const types[] = {"Creature - Elf", "Instant", "Sorcery", "Enchantment", "Artifact", "Land",
-                                        "Legendary Creature - Wizard", "Enchant Creature"};
-    static const char* const sets[] = {"7E", "IN", "PS", "AP", "OD", "TO", "JU", "ON"};
-    static const char* const costs[] = {"G", "1U", "2BB", "3", "", "WU", "XR", "4GG"};
-    std::mt19937 rng(12345);
-    auto text = [&](const char* const* pool, size_t n, int count) {
-        std::string s;
-        for (int i = 0; i < count; ++i) {
-            if (i)
-                s += ' ';
-            s += pool[rng() % n];
-        }
-        return s;
-    };
-    TTable t;
-    DefineCardBaseFields(t);
-    t.CreateDataSet();
-    char name[32];
-    for (int i = 0; i < CardCount; ++i) {
-        // Names in a shuffled order so that indexes have work to do.
-        std::snprintf(name, sizeof name, "Card %06u", unsigned((uint64_t(i) * 7919) % CardCount));
-        t.Append();
-        t.FieldByName("Name").SetAsString(name);
-        t.FieldByName("Set").SetAsString(sets[i % 8]);
-        t.FieldByName("Color").SetAsString("G");
-        t.FieldByName("Type").SetAsString(types[i % 8]);
-        t.FieldByName("Cost").SetAsString(costs[i % 8]);
-        t.FieldByName("CostValue").SetAsInteger(i % 8);
-        t.FieldByName("PwrTgh").SetAsString("2/2");
-        t.FieldByName("Text").SetAsString(text(words, 16, 12 + int(rng() % 30)));
-        t.FieldByName("Flavor").SetAsString(text(words, 16, int(rng() % 15)));
-        t.FieldByName("Rarity").SetAsString("C");
-        t.FieldByName("NameR").SetAsString("\xCA\xE0\xF0\xF2\xE0 " + std::string(name + 5));
-        t.FieldByName("TypeR").SetAsString("\xD1\xF3\xF9\xE5\xF1\xF2\xE2\xEE");
-        t.FieldByName("TextR").SetAsString(text(ruWords, 8, 12 + int(rng() % 30)));
-        t.FieldByName("FlavorR").SetAsString(text(ruWords, 8, int(rng() % 15)));
-        t.FieldByName("MtgEncID").SetAsInteger(10000 + i);
-        t.Post();
-    }
-    return t.SaveToBytes();
-}
+// Keys of cards that are in the base, for the searches: every hundredth card's name,
+// set and variant.
+struct TCardKey {
+    std::string Name, Set, Version;
+};
+std::vector<TCardKey> Keys;
 
+// Writes the base as a plain file and as a pack member. Nothing of it stays in
+// memory but the keys, so the memory benchmark sees the data module's share alone.
 void Prepare()
 {
-    const std::string packet = SyntheticPacket();
-    QDir().mkpath(QString::fromStdString(FolderBase() + "data"));
-    {
-        std::ofstream f(FolderBase() + "data/cardbase.cds", std::ios::binary);
-        f.write(packet.data(), std::streamsize(packet.size()));
-    }
+    TTable t;
+    FillSyntheticCardBase(t);
+    const std::string packet = t.SaveToBytes();
+    Work->WriteCardBase("plain", packet);
     QDir().mkpath(QString::fromStdString(PackBase()));
     auto member = TPackFileStream::CreateMember(PackBase() + "data", "cardbase.cds", fmCreate);
     member->WriteBuffer(packet.data(), int64_t(packet.size()));
     member->Close();
-    std::fprintf(stderr, "synthetic card base: %d cards, %zu bytes\n", CardCount, packet.size());
+    for (int row = 0; row < t.RecordCount(); row += 100) {
+        t.GotoRow(row);
+        Keys.push_back({t.FieldByName("Name").AsString(), t.FieldByName("Set").AsString(),
+                        t.FieldByName("Version").AsString()});
+    }
+    std::fprintf(stderr, "synthetic card base: %d cards, %zu bytes\n", kSyntheticCards, packet.size());
 }
 
 std::unique_ptr<TData> Load(const std::string& baseDir)
@@ -140,7 +95,7 @@ void BM_CreateDataModule_PlainFile(benchmark::State& state)
         auto d = Load(FolderBase());
         benchmark::DoNotOptimize(d->CardsTable.RecordCount());
     }
-    state.counters["cards"] = CardCount;
+    state.counters["cards"] = kSyntheticCards;
 }
 BENCHMARK(BM_CreateDataModule_PlainFile)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -150,7 +105,7 @@ void BM_CreateDataModule_PackMember(benchmark::State& state)
         auto d = Load(PackBase());
         benchmark::DoNotOptimize(d->CardsTable.RecordCount());
     }
-    state.counters["cards"] = CardCount;
+    state.counters["cards"] = kSyntheticCards;
 }
 BENCHMARK(BM_CreateDataModule_PackMember)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -178,12 +133,15 @@ void BM_LoadTable_PackMember(benchmark::State& state)
 BENCHMARK(BM_LoadTable_PackMember)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Find-as-you-type in the card list: a prefix of the English name, ignoring case,
-// in the list's name order through the record filter; prefixes spread over the base.
+// in the list's name order through the record filter; prefixes of growing length of
+// names spread over the base.
 void BM_PrefixLocate(benchmark::State& state)
 {
     auto d = Load(FolderBase());
     d->CardsTable.SetIndexName("NameSort");
-    const char* const prefixes[] = {"card 0", "card 05", "card 099", "card 0999", "card 09999"};
+    std::vector<std::string> prefixes;
+    for (size_t k = 0; k < 5; ++k)
+        prefixes.push_back(LowerCase1251(Keys[(k * 7919) % Keys.size()].Name.substr(0, 2 + 2 * k)));
     size_t i = 0;
     for (auto _ : state) {
         d->CardsTable.First();
@@ -197,11 +155,10 @@ BENCHMARK(BM_PrefixLocate)->Unit(benchmark::kMicrosecond);
 void BM_LocateCard(benchmark::State& state)
 {
     auto d = Load(FolderBase());
-    char name[32];
-    unsigned n = 0;
+    size_t n = 0;
     for (auto _ : state) {
-        std::snprintf(name, sizeof name, "Card %06u", (n++ * 7919) % CardCount);
-        benchmark::DoNotOptimize(d->LocateCard(name, "7E", ""));
+        const TCardKey& key = Keys[(n++ * 7919) % Keys.size()];
+        benchmark::DoNotOptimize(d->LocateCard(key.Name, key.Set, key.Version));
     }
 }
 BENCHMARK(BM_LocateCard)->Unit(benchmark::kMicrosecond);
@@ -211,18 +168,7 @@ BENCHMARK(BM_LocateCard)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir work;
-    if (!work.isValid())
-        return 1;
+    TBenchFolder work; // the settings stores go there as well
     Work = &work;
-    // The settings stores go to the temporary folder as well.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.filePath("user"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, work.filePath("system"));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    Prepare();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, Prepare);
 }

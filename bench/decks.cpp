@@ -1,86 +1,41 @@
-// Card list and deck files on a synthetic 100,000-card base: re-filtering, re-sorting
+// Card list and deck files on the synthetic 100,000-card base: re-filtering, re-sorting
 // by each of the card list's orders, a find-as-you-type prefix locate, and reading a
 // deck file of 1,000 lines.
+#include "BenchSupport.h"
 #include "Library/Common/ExtUtils.h"
-#include "data/CardText.h"
+#include "Library/Common/FileUtils.h"
 #include "data/DataModule.h"
 #include "data/Settings.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <memory>
-#include <random>
+#include <string>
+#include <vector>
 
 namespace {
 
-constexpr int kCards = 100000;
-
-const char* const kLatin[] = {"ar", "bel", "cor", "dra", "el", "fen", "gor", "hal", "is", "jor",
-                              "kel", "lan", "mor", "nar", "or", "pel", "quin", "ros", "sar", "tor"};
-const char* const kCyrillic[] = {"ар", "бел", "вор", "гал", "дра", "ёж", "жар", "зел", "ис", "кор",
-                                 "лан", "мор", "нар", "ор", "пел", "ром", "сар", "тор", "ус", "яр"};
-const char* const kTypes[] = {"Creature - Elf", "Legendary Creature - Dragon", "Artifact",
-                              "Artifact Creature - Golem", "Instant", "Sorcery", "Enchantment",
-                              "Enchant Creature", "Land", "Basic Land"};
-const char* const kCosts[] = {"G", "1W", "2UU", "3", "1WU", "BR", "", "4B", "XR", "2GW"};
-
-std::string Word(std::mt19937& rng, const char* const* syllables, bool capital)
-{
-    std::string w;
-    const int n = 2 + int(rng() % 3);
-    for (int i = 0; i < n; ++i)
-        w += syllables[rng() % 20];
-    if (capital)
-        w[0] = char(w[0] - 32); // Latin only
-    return w;
-}
-
-// The data module over a synthetic card base, created once for all benchmarks.
+// The data module over the synthetic card base, created once for all benchmarks, and
+// a deck file of every hundredth card.
 struct TBenchBase {
-    QTemporaryDir dir;
+    TBenchFolder folder;
     std::unique_ptr<TData> data;
     std::vector<std::string> namesR;
     std::vector<std::string> deckLines;
 
     TBenchBase()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, dir.filePath("system"));
-        QDir().mkpath(dir.filePath("data"));
-        BaseDir = dir.path().toStdString() + "/";
-
-        std::mt19937 rng(1251);
         TTable t;
-        DefineCardBaseFields(t);
-        t.CreateDataSet();
-        for (int i = 0; i < kCards; ++i) {
-            const std::string name = Word(rng, kLatin, true) + " " + Word(rng, kLatin, false) + " " + std::to_string(i);
-            const std::string nameR = Utf8ToWin1251(Word(rng, kCyrillic, false) + " " + Word(rng, kCyrillic, false))
-                + " " + std::to_string(i);
-            const char* cost = kCosts[rng() % 10];
-            t.Append();
-            t.FieldByName("Name").SetAsString(name);
-            t.FieldByName("Set").SetAsString(std::string(SetCodes[size_t(rng() % 8)]));
-            t.FieldByName("Version").SetAsString(i % 10 == 0 ? "A" : "");
-            t.FieldByName("Color").SetAsString(ColorCodeFromCost(cost));
-            t.FieldByName("Type").SetAsString(kTypes[rng() % 10]);
-            t.FieldByName("Cost").SetAsString(cost);
-            t.FieldByName("CostValue").SetAsInteger(int(rng() % 8));
-            t.FieldByName("Rarity").SetAsString("C");
-            t.FieldByName("NameR").SetAsString(nameR);
-            t.FieldByName("TypeR").SetAsString(Utf8ToWin1251("Существо"));
-            t.FieldByName("MtgEncID").SetAsInteger(10000 + i);
-            t.Post();
-            namesR.push_back(nameR);
+        FillSyntheticCardBase(t);
+        for (t.First(); !t.Eof(); t.Next()) {
+            namesR.push_back(t.FieldByName("NameR").AsString());
             // Every hundredth card goes into the deck file, in several of the forms a
             // hand-written list uses.
+            const int i = t.RecNo() - 1;
             if (i % 100 == 0) {
+                const std::string name = t.FieldByName("Name").AsString();
                 const std::string set = t.FieldByName("Set").AsString();
                 const std::string version = t.FieldByName("Version").AsString();
                 switch ((i / 100) % 3) {
@@ -96,16 +51,14 @@ struct TBenchBase {
                 }
             }
         }
-        t.SaveToFile(dir.filePath("data/cardbase.cds").toStdString());
+        BaseDir = folder.WriteCardBase("", t.SaveToBytes());
         data = std::make_unique<TData>();
         std::string content;
         for (const auto& line : deckLines)
             content += line + "\r\n";
-        QFile f(DeckPath());
-        f.open(QIODevice::WriteOnly);
-        f.write(content.data(), qint64(content.size()));
+        WriteFileReplacing(DeckPath(), content);
     }
-    QString DeckPath() const { return dir.filePath("bench.mdc"); }
+    std::string DeckPath() const { return folder.Path("bench.mdc"); }
 };
 
 TBenchBase& Base()
@@ -178,7 +131,7 @@ BENCHMARK(BM_PrefixLocate)->Unit(benchmark::kMicrosecond);
 void BM_LoadDeck1000Lines(benchmark::State& state)
 {
     TData& d = *Base().data;
-    const std::string path = Base().DeckPath().toStdString();
+    const std::string path = Base().DeckPath();
     for (auto _ : state) {
         d.LoadDeck(path);
         benchmark::DoNotOptimize(d.DeckTotal);
@@ -194,10 +147,5 @@ BENCHMARK(BM_LoadDeck1000Lines)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -3,6 +3,8 @@
 // card-like text and a few other members before the one that is read.
 #include "Library/Common/PackStream.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -104,8 +106,5 @@ BENCHMARK(BM_PackFileExistsMember)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -8,6 +8,8 @@
 #include "render/CardView.h"
 #include "render/Fonts.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -106,8 +108,5 @@ int main(int argc, char** argv)
     RegisterProgramFonts(TOMELARK_BIN_DIR);
     CardTextType = 0;
     ArtImageType = 0;
-    ::benchmark::Initialize(&argc, argv);
-    ::benchmark::RunSpecifiedBenchmarks();
-    ::benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -9,6 +9,8 @@
 #include "ui/MainForm.h"
 #include "ui/Program.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -121,10 +123,5 @@ int main(int argc, char** argv)
     setenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()).constData(), 1);
     SetProgramIdentity();
     TApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,118 +1,16 @@
-// Table engine on a synthetic card base of 100,000 cards with the card base's fields:
-// loading the packet, find-as-you-type (case-insensitive prefix Locate), re-filtering,
-// selecting indexes, and posting one change with five indexes to keep in order.
+// Table engine on the synthetic card base of 100,000 cards: loading the packet,
+// find-as-you-type (case-insensitive prefix Locate), re-filtering, selecting indexes,
+// and posting one change with five indexes to keep in order.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <string>
-#include <vector>
 
+#include "BenchSupport.h"
 #include "Library/Common/ExtUtils.h"
 #include "data/TableEngine.h"
 
 namespace {
-
-constexpr int kCards = 100000;
-
-const char* const kSets[] = {"7E", "IN", "PS", "AP", "OD", "TO", "JU", "ON", "UN"};
-const char* const kTypes[] = {"Creature - Elf", "Legendary Creature - Dragon", "Instant", "Sorcery",
-                              "Enchantment", "Enchant Creature", "Artifact", "Artifact Creature - Golem",
-                              "Land", "Basic Land - Forest"};
-const char* const kCosts[] = {"", "1G", "2WW", "3", "1UB", "XRR", "4", "GGG", "2BR", "W"};
-
-std::string Word(std::mt19937& rng, bool cyrillic)
-{
-    std::string w;
-    int len = 3 + int(rng() % 7);
-    for (int i = 0; i < len; ++i) {
-        if (cyrillic)
-            w.push_back(char((i == 0 ? 0xC0 : 0xE0) + rng() % 32)); // А..Я, а..я
-        else
-            w.push_back(char((i == 0 ? 'A' : 'a') + rng() % 26));
-    }
-    return w;
-}
-
-// The colour code of a cost (one colour letter, several, none).
-std::string ColorOf(const char* cost)
-{
-    std::string code;
-    for (char c : std::string("WBUGR"))
-        if (std::string(cost).find(c) != std::string::npos)
-            code += c;
-    if (code.size() > 1)
-        return "Z";
-    if (code.empty())
-        return *cost ? "A" : "L";
-    return code;
-}
-
-void DefineCardBase(TTable& t)
-{
-    t.AddFieldDef("Name", ftString, 80, true);
-    t.AddFieldDef("Set", ftString, 2, true);
-    t.AddFieldDef("Version", ftString, 1);
-    t.AddFieldDef("Color", ftString, 1, true);
-    t.AddFieldDef("Cost", ftString, 16);
-    t.AddFieldDef("CostValue", ftInteger);
-    t.AddFieldDef("Type", ftString, 64, true);
-    t.AddFieldDef("PwrTgh", ftString, 12);
-    t.AddFieldDef("Rarity", ftString, 1, true);
-    t.AddFieldDef("NameR", ftString, 80, true);
-    t.AddFieldDef("TypeR", ftString, 64, true);
-    t.AddFieldDef("TextR", ftMemo);
-    t.AddFieldDef("FlavorR", ftMemo);
-    t.AddFieldDef("MtgEncID", ftInteger);
-    t.AddFieldDef("Text", ftMemo);
-    t.AddFieldDef("Flavor", ftMemo);
-    t.CreateDataSet();
-}
-
-const std::string& Packet()
-{
-    static const std::string packet = [] {
-        std::mt19937 rng(2024);
-        TTable t;
-        DefineCardBase(t);
-        TField& name = t.FieldByName("Name");
-        TField& set = t.FieldByName("Set");
-        TField& version = t.FieldByName("Version");
-        TField& color = t.FieldByName("Color");
-        TField& cost = t.FieldByName("Cost");
-        TField& costValue = t.FieldByName("CostValue");
-        TField& type = t.FieldByName("Type");
-        TField& pwr = t.FieldByName("PwrTgh");
-        TField& rarity = t.FieldByName("Rarity");
-        TField& nameR = t.FieldByName("NameR");
-        TField& typeR = t.FieldByName("TypeR");
-        TField& textR = t.FieldByName("TextR");
-        TField& text = t.FieldByName("Text");
-        TField& id = t.FieldByName("MtgEncID");
-        const std::string typeRText = Utf8ToWin1251("Существо - Эльф");
-        for (int i = 0; i < kCards; ++i) {
-            t.Append();
-            name.SetAsString(Word(rng, false) + " " + Word(rng, false));
-            set.SetAsString(kSets[rng() % 9]);
-            if (rng() % 10 == 0)
-                version.SetAsString(std::string(1, char('A' + rng() % 4)));
-            const char* c = kCosts[rng() % 10];
-            color.SetAsString(ColorOf(c));
-            cost.SetAsString(c);
-            costValue.SetAsInteger(int32_t(rng() % 8));
-            type.SetAsString(kTypes[rng() % 10]);
-            pwr.SetAsString("2/2");
-            rarity.SetAsString("C");
-            nameR.SetAsString(Word(rng, true) + " " + Word(rng, true));
-            typeR.SetAsString(typeRText);
-            text.SetAsString("Tap: add G to your mana pool. " + Word(rng, false));
-            textR.SetAsString(Utf8ToWin1251("Поверните: добавьте G в ваше хранилище маны."));
-            id.SetAsInteger(i + 1);
-            t.Post();
-        }
-        return t.SaveToBytes();
-    }();
-    return packet;
-}
 
 // The card list's kind of filter: set, type and cost tests on three short texts.
 void CardFilter(TTable& t, bool& accept)
@@ -138,7 +36,7 @@ struct CardBase {
     TTable Cards;
     CardBase()
     {
-        Base.LoadFromBytes(Packet());
+        Base.LoadFromBytes(SyntheticCardBasePacket());
         Base.AddIndex("NameSort", "Name;Set;Version");
         Base.SetIndexName("NameSort");
         Cards.CloneCursor(Base);
@@ -161,7 +59,7 @@ CardBase& Shared()
 
 void BM_LoadPacket(benchmark::State& state)
 {
-    const std::string& packet = Packet();
+    const std::string& packet = SyntheticCardBasePacket();
     for (auto _ : state) {
         TTable t;
         t.LoadFromBytes(packet);
@@ -240,7 +138,7 @@ void BM_FirstSelectIndex(benchmark::State& state)
 {
     static TTable plain;
     if (!plain.Active())
-        plain.LoadFromBytes(Packet());
+        plain.LoadFromBytes(SyntheticCardBasePacket());
     const char* fields[] = {"Name;Set;Version", "NameR;Set;Version", "CostValue;Name;Set;Version",
                             "CostValue;NameR;Set;Version"};
     const char* f = fields[state.range(0)];
@@ -265,8 +163,8 @@ void BM_EditPost(benchmark::State& state)
     for (auto _ : state) {
         cb.Base.SetRecNo(int(rng() % unsigned(cb.Base.RecordCount())) + 1);
         cb.Base.Edit();
-        name.SetAsString(Word(rng, false) + " " + Word(rng, false));
-        nameR.SetAsString(Word(rng, true));
+        name.SetAsString(SyntheticWord(rng, false, true) + " " + SyntheticWord(rng, false));
+        nameR.SetAsString(SyntheticWord(rng, true));
         cb.Base.Post();
     }
 }
