@@ -848,6 +848,31 @@ struct TTable::TImpl {
         Data.reset();
     }
 
+    // New fields and records for the data of this cursor (fresh data when it has
+    // none), for every cursor over it. When that fails a fresh table is left inactive
+    // as before; otherwise the cursors hear of it and then an error the data put off
+    // is raised.
+    void ReplaceData(std::vector<TFieldDef> defs, std::vector<std::unique_ptr<TTableRecord>> records,
+                     int32_t nextAutoInc)
+    {
+        std::exception_ptr error;
+        const bool fresh = !Data;
+        if (fresh)
+            Attach(std::make_shared<TTableData>());
+        try {
+            Data->Replace(std::move(defs), std::move(records), nextAutoInc, error);
+        } catch (...) {
+            if (fresh) {
+                Detach();
+                State = dsInactive;
+            }
+            throw;
+        }
+        DispatchAll();
+        if (error)
+            std::rethrow_exception(error);
+    }
+
     // --- reading and writing fields ---
     void CheckFieldIndex(const TField& field) const
     {
@@ -1092,43 +1117,13 @@ void TTable::ClearFieldDefs() { P->PendingDefs.clear(); }
 void TTable::CreateDataSet()
 {
     CheckDefs(P->PendingDefs);
-    std::exception_ptr error;
-    bool fresh = !P->Data;
-    if (fresh)
-        P->Attach(std::make_shared<TTableData>());
-    try {
-        P->Data->Replace(P->PendingDefs, {}, 1, error);
-    } catch (...) {
-        if (fresh) {
-            P->Detach();
-            P->State = dsInactive;
-        }
-        throw;
-    }
-    P->DispatchAll();
-    if (error)
-        std::rethrow_exception(error);
+    P->ReplaceData(P->PendingDefs, {}, 1);
 }
 
 void TTable::LoadFromBytes(std::string_view packet)
 {
     TPacketContent content = ReadTablePacket(packet);
-    std::exception_ptr error;
-    bool fresh = !P->Data;
-    if (fresh)
-        P->Attach(std::make_shared<TTableData>());
-    try {
-        P->Data->Replace(std::move(content.Defs), std::move(content.Records), content.NextAutoInc, error);
-    } catch (...) {
-        if (fresh) {
-            P->Detach();
-            P->State = dsInactive;
-        }
-        throw;
-    }
-    P->DispatchAll();
-    if (error)
-        std::rethrow_exception(error);
+    P->ReplaceData(std::move(content.Defs), std::move(content.Records), content.NextAutoInc);
 }
 
 void TTable::LoadFromStream(std::istream& stream)
