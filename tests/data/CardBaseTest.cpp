@@ -4,6 +4,7 @@
 
 #include "Library/Common/PackStream.h"
 #include "data/DataModule.h"
+#include "DataTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,23 +15,9 @@
 
 #include <string>
 
+using namespace datatest;
+
 namespace {
-
-std::string ReadBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), size_t(b.size()));
-}
-
-void WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes.data(), qint64(bytes.size()));
-}
 
 struct ToolResult {
     int exitCode = -1;
@@ -193,13 +180,13 @@ TEST(CardBaseJsonTest, BuiltCardBaseExportsBackToItsSource)
         GTEST_SKIP() << "no card base source or no built card base";
     const ToolResult r = RunTool({"cardbase", "export", built});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(r.out == ReadBytes(source)) << "export differs from assets/cardbase.json";
+    EXPECT_TRUE(r.out == ReadFileBytes(source)) << "export differs from assets/cardbase.json";
 
     // The same through the library: the built file is the source's table.
     TTable t;
-    t.LoadFromBytes(ReadBytes(built));
+    t.LoadFromBytes(ReadFileBytes(built));
     TTable fromSource;
-    CardBaseFromJson(ReadBytes(source), fromSource);
+    CardBaseFromJson(ReadFileBytes(source), fromSource);
     EXPECT_EQ(t.RecordCount(), fromSource.RecordCount());
     EXPECT_TRUE(CardBaseToJson(t) == CardBaseToJson(fromSource));
 }
@@ -209,7 +196,7 @@ TEST(CardBaseJsonTest, ToolImportsExportsAndRefuses)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string source = "[\n" + CardObject("Llanowar Elves", "7E", "") + ",\n" + CardObject("Forest", "7E", "A") + "\n]\n";
-    WriteBytes(dir.filePath("cards.json"), source);
+    WriteFileBytes(dir.filePath("cards.json"), source);
 
     // Import into a folder that does not exist yet, export it back.
     const QString cds = dir.filePath("store/data/cardbase.cds");
@@ -222,7 +209,7 @@ TEST(CardBaseJsonTest, ToolImportsExportsAndRefuses)
     // The card base of a data store given by --base, here a pack file "data".
     {
         ASSERT_TRUE(QDir().mkpath(dir.filePath("packed")));
-        const std::string packet = ReadBytes(cds);
+        const std::string packet = ReadFileBytes(cds);
         auto member = TPackFileStream::CreateMember(dir.filePath("packed/data").toStdString(), "cardbase.cds", fmCreate);
         member->WriteBuffer(packet.data(), int64_t(packet.size()));
         member->Close();
@@ -232,7 +219,7 @@ TEST(CardBaseJsonTest, ToolImportsExportsAndRefuses)
     EXPECT_EQ(r.out, source);
 
     // A refused card: exit 1, the file and the card named, the output not written.
-    WriteBytes(dir.filePath("bad.json"), Replace(source, "\"Rarity\": \"C\"", "\"Rarity\": \"\""));
+    WriteFileBytes(dir.filePath("bad.json"), Replace(source, "\"Rarity\": \"C\"", "\"Rarity\": \"\""));
     r = RunTool({"cardbase", "import", dir.filePath("bad.json"), "-o", dir.filePath("bad.cds")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("bad.json: card 1 (\"Llanowar Elves\" [7E]): field Rarity must have a value"), std::string::npos)

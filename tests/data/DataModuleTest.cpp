@@ -3,6 +3,7 @@
 #include "Library/Common/PackStream.h"
 #include "data/CardBaseJson.h"
 #include "data/Settings.h"
+#include "DataTestSupport.h"
 #include "FileSizeLimit.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace datatest;
 
 namespace {
 
@@ -49,27 +52,8 @@ std::string CardBasePacket(const std::vector<TCard>& cards)
     DefineCardBaseFields(t);
     t.CreateDataSet();
     int n = 0;
-    for (const TCard& c : cards) {
-        t.Append();
-        t.FieldByName("Name").SetAsString(c.Name);
-        t.FieldByName("Set").SetAsString(c.Set);
-        t.FieldByName("Version").SetAsString(c.Version);
-        t.FieldByName("Color").SetAsString(c.Color);
-        t.FieldByName("Type").SetAsString(c.Type);
-        t.FieldByName("Cost").SetAsString(c.Cost);
-        t.FieldByName("PwrTgh").SetAsString(c.PwrTgh);
-        t.FieldByName("Text").SetAsString(c.Text);
-        t.FieldByName("Flavor").SetAsString(c.Flavor);
-        t.FieldByName("Rarity").SetAsString(c.Rarity);
-        t.FieldByName("NameR").SetAsString(c.NameR);
-        t.FieldByName("TypeR").SetAsString(c.TypeR);
-        t.FieldByName("TextR").SetAsString(c.TextR);
-        t.FieldByName("FlavorR").SetAsString(c.FlavorR);
-        if (c.MtgEncID)
-            t.FieldByName("MtgEncID").SetAsInteger(c.MtgEncID);
-        t.FieldByName("CostValue").SetAsInteger(++n);
-        t.Post();
-    }
+    for (const TCard& c : cards)
+        AppendCard(t, c, ++n);
     return t.SaveToBytes();
 }
 
@@ -90,50 +74,21 @@ std::vector<TCard> SampleCards()
     };
 }
 
-std::string ReadBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), size_t(b.size()));
-}
-
-void WriteBytes(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes.data(), qint64(bytes.size()));
-}
-
 // Every test runs with BaseDir and both settings stores in a temporary folder.
-class DataModuleTest : public ::testing::Test {
+class DataModuleTest : public DataFolderFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, dir.filePath("system"));
-        ResetSettings();
-        savedBaseDir = BaseDir;
-        BaseDir = dir.path().toStdString() + "/";
-    }
     void TearDown() override
     {
-        BaseDir = savedBaseDir;
-        ResetSettings();
-        const QString none = dir.filePath("none");
+        DataFolderFixture::TearDown();
+        const QString none = Dir.filePath("none");
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, none);
         QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, none);
     }
 
-    QString DataPath() const { return dir.filePath("data"); }
-    QString CardBasePath() const { return dir.filePath("data/cardbase.cds"); }
-
     void WriteFolderBase(const std::vector<TCard>& cards)
     {
         ASSERT_TRUE(QDir().mkpath(DataPath()));
-        WriteBytes(CardBasePath(), CardBasePacket(cards));
+        WriteFileBytes(CardBasePath(), CardBasePacket(cards));
     }
     void WritePackBase(const std::vector<TCard>& cards)
     {
@@ -149,8 +104,6 @@ protected:
         return std::make_unique<TData>([this](const std::string& m) { errors.push_back(m); });
     }
 
-    QTemporaryDir dir;
-    std::string savedBaseDir;
     std::vector<std::string> errors;
 };
 
@@ -231,7 +184,7 @@ TEST_F(DataModuleTest, MissingOrDamagedCardBaseIsReportedAndLeavesModuleNotReady
         {"a file that is not a table",
          [this] {
              ASSERT_TRUE(QDir().mkpath(DataPath()));
-             WriteBytes(CardBasePath(), "this is not a card base");
+             WriteFileBytes(CardBasePath(), "this is not a card base");
          },
          ""},
     };
@@ -396,7 +349,7 @@ TEST_F(DataModuleTest, SavingTheCardBase)
 
     // The target cannot be written (the disk is full): the engine's error, the
     // previous file intact, the record still in memory.
-    const std::string before = ReadBytes(CardBasePath());
+    const std::string before = ReadFileBytes(CardBasePath());
     {
         auto d = Create();
         ASSERT_TRUE(d->Ready);
@@ -406,13 +359,13 @@ TEST_F(DataModuleTest, SavingTheCardBase)
         }
         EXPECT_TRUE(d->LocateCard("Unsaved", "7E", ""));
     }
-    EXPECT_EQ(ReadBytes(CardBasePath()), before);
+    EXPECT_EQ(ReadFileBytes(CardBasePath()), before);
 }
 
 TEST_F(DataModuleTest, SavingIntoAPackIsRefusedAndThePackStaysIntact)
 {
     WritePackBase(SampleCards());
-    const std::string pack = ReadBytes(DataPath());
+    const std::string pack = ReadFileBytes(DataPath());
     auto d = Create();
     ASSERT_TRUE(d->Ready);
     ASSERT_TRUE(d->LocateCard("Forest", "7E", ""));
@@ -427,7 +380,7 @@ TEST_F(DataModuleTest, SavingIntoAPackIsRefusedAndThePackStaysIntact)
         EXPECT_NE(m.find(DataPath().toStdString()), std::string::npos) << m;
         EXPECT_NE(m.find("упакованный файл"), std::string::npos) << m;
     }
-    EXPECT_EQ(ReadBytes(DataPath()), pack);
+    EXPECT_EQ(ReadFileBytes(DataPath()), pack);
     EXPECT_TRUE(QFileInfo(DataPath()).isFile());
 }
 

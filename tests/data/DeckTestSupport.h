@@ -1,15 +1,9 @@
 #pragma once
 // A data module over a small card base written for the test: BaseDir and both
 // settings stores point into a temporary folder for the test's lifetime.
-#include "data/DataModule.h"
-#include "data/Settings.h"
-
-#include <gtest/gtest.h>
+#include "DataTestSupport.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <string>
@@ -17,7 +11,7 @@
 
 namespace decktest {
 
-inline std::string W(const char* utf8) { return Utf8ToWin1251(utf8); }
+using namespace datatest;
 
 struct BaseCard {
     std::string Name;
@@ -30,64 +24,36 @@ struct BaseCard {
     int32_t CostValue = 1;
 };
 
-inline std::string ReadFileBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), size_t(b.size()));
-}
-
-inline void WriteFileBytes(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
-}
-
-class DataFixture : public ::testing::Test {
+class DataFixture : public DataFolderFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Dir.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.filePath("user"));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, Dir.filePath("system"));
-        ResetSettings();
-        SavedBaseDir = BaseDir;
-        BaseDir = Dir.path().toStdString() + "/";
-    }
     void TearDown() override
     {
         D.reset();
-        BaseDir = SavedBaseDir;
-        ResetSettings();
+        DataFolderFixture::TearDown();
     }
 
     // Writes the card base and creates the data module over it.
     void Open(const std::vector<BaseCard>& cards)
     {
-        ASSERT_TRUE(QDir().mkpath(Dir.filePath("data")));
+        ASSERT_TRUE(QDir().mkpath(DataPath()));
         TTable t;
         DefineCardBaseFields(t);
         t.CreateDataSet();
         for (const BaseCard& c : cards) {
-            t.Append();
-            t.FieldByName("Name").SetAsString(c.Name);
-            t.FieldByName("Set").SetAsString(c.Set);
-            t.FieldByName("Version").SetAsString(c.Version);
-            t.FieldByName("Color").SetAsString("G");
-            t.FieldByName("Type").SetAsString(c.Type);
-            t.FieldByName("Cost").SetAsString(c.Cost);
-            t.FieldByName("Rarity").SetAsString("C");
-            t.FieldByName("NameR").SetAsString(c.NameR.empty() ? "R:" + c.Name : c.NameR);
-            t.FieldByName("TypeR").SetAsString(W("Существо"));
-            if (c.MtgEncID)
-                t.FieldByName("MtgEncID").SetAsInteger(c.MtgEncID);
-            t.FieldByName("CostValue").SetAsInteger(c.CostValue);
-            t.Post();
+            TCard card;
+            card.Name = c.Name;
+            card.Set = c.Set;
+            card.Version = c.Version;
+            card.Color = "G";
+            card.Type = c.Type;
+            card.Cost = c.Cost;
+            card.Rarity = "C";
+            card.NameR = c.NameR.empty() ? "R:" + c.Name : c.NameR;
+            card.TypeR = W("Существо");
+            card.MtgEncID = c.MtgEncID;
+            AppendCard(t, card, c.CostValue);
         }
-        t.SaveToFile(Dir.filePath("data/cardbase.cds").toStdString());
+        t.SaveToFile(CardBasePath().toStdString());
         Errors.clear();
         D = std::make_unique<TData>([this](const std::string& m) { Errors.push_back(m); });
         ASSERT_TRUE(D->Ready) << (Errors.empty() ? "" : Errors.front());
@@ -135,8 +101,6 @@ protected:
         return out;
     }
 
-    QTemporaryDir Dir;
-    std::string SavedBaseDir;
     std::unique_ptr<TData> D;
     std::vector<std::string> Errors;
     std::vector<std::string> NotFound;
