@@ -1,0 +1,98 @@
+// Every card of the bundled card base, drawn the ways a user and a print run draw it:
+// the three language choices and the grey print variant, against the real data store.
+#include "RenderTestSupport.h"
+
+#include "data/TableEngine.h"
+
+#include <QFileInfo>
+
+namespace {
+
+TCard CardOfRecord(TTable& t)
+{
+    auto s = [&](const char* f) { return t.FieldByName(f).AsString(); };
+    TCard c;
+    c.Name = s("Name");
+    c.Set = s("Set");
+    c.Version = s("Version");
+    c.Color = s("Color");
+    c.Type = s("Type");
+    c.Cost = s("Cost");
+    c.PwrTgh = s("PwrTgh");
+    c.Text = s("Text");
+    c.Flavor = s("Flavor");
+    c.Rarity = s("Rarity");
+    c.NameR = s("NameR");
+    c.TypeR = s("TypeR");
+    c.TextR = s("TextR");
+    c.FlavorR = s("FlavorR");
+    c.MtgEncID = t.FieldByName("MtgEncID").AsInteger();
+    return c;
+}
+
+// Share of pixels that differ from the card back's: a face that silently fell back to
+// the back, or stayed blank, shows almost none.
+double DifferentShare(const QImage& a, const QImage& b)
+{
+    int differ = 0;
+    for (int y = 0; y < a.height(); y += 3)
+        for (int x = 0; x < a.width(); x += 3)
+            differ += a.pixel(x, y) != b.pixel(x, y);
+    return double(differ) / ((a.height() / 3 + 1) * (a.width() / 3 + 1));
+}
+
+QImage Draw(const TCard& card)
+{
+    QImage picture(300, 433, QImage::Format_RGB888);
+    picture.fill(Qt::white);
+    TCanvas canvas(picture);
+    DrawCard(card, canvas, TRect{0, 0, 300, 433});
+    return picture;
+}
+
+} // namespace
+
+TEST(SampleBase, EveryCardRendersInEveryLanguageAndInGrey)
+{
+    const std::string bin = TOMELARK_BIN_DIR;
+    if (!QFileInfo::exists(QString::fromStdString(bin + "/data/cardbase.cds")))
+        GTEST_SKIP() << "no data store beside the program";
+    rendertest::EnsureFonts();
+    rendertest::TRenderSettings keep;
+    InitFolders(bin);
+    ArtImageType = 0;
+    DrawReminderText = true;
+
+    TTable table;
+    table.LoadFromFile(bin + "/data/cardbase.cds");
+    TCard back;
+    back.Name = "?";
+    IsPrinting = false;
+    const QImage backPicture = Draw(back);
+
+    int cards = 0;
+    for (table.First(); !table.Eof(); table.Next()) {
+        const TCard card = CardOfRecord(table);
+        SCOPED_TRACE(Win1251ToUtf8(card.Name + " [" + card.Set + "] " + card.Version));
+        for (int variant = 0; variant < 4; ++variant) {
+            CardTextType = uint8_t(variant < 3 ? variant : 1);
+            PrintGrayscale = IsPrinting = variant == 3;
+            QImage picture;
+            ASSERT_NO_THROW(picture = Draw(card)) << "variant " << variant;
+            EXPECT_GT(DifferentShare(picture, backPicture), 0.5) << "variant " << variant;
+            if (variant == 3) {
+                // The grey print variant holds no colour.
+                bool grey = true;
+                for (int y = 0; y < picture.height() && grey; y += 4)
+                    for (int x = 0; x < picture.width() && grey; x += 4) {
+                        const QColor c = picture.pixelColor(x, y);
+                        grey = std::abs(c.red() - c.green()) <= 2 && std::abs(c.green() - c.blue()) <= 2;
+                    }
+                EXPECT_TRUE(grey);
+            }
+        }
+        IsPrinting = false;
+        ++cards;
+    }
+    EXPECT_GT(cards, 50);
+}
