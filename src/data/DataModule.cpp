@@ -187,7 +187,11 @@ void TData::ReadCard(TCard& card)
 {
     if (!Ready || BaseTable.RecNo() == 0)
         return;
-    TTable& t = BaseTable;
+    ReadCardFromRecord(BaseTable, card);
+}
+
+void TData::ReadCardFromRecord(TTable& t, TCard& card)
+{
     card.Name = t.FieldByName("Name").AsString();
     card.Set = t.FieldByName("Set").AsString();
     card.Version = t.FieldByName("Version").AsString();

@@ -97,6 +97,8 @@ public:
     // Copies BaseTable's current record into card (a field without a value gives ""
     // or 0). Does nothing while not Ready or when the base has no current record.
     void ReadCard(TCard& card);
+    // Copies the current record of any table with the card base's fields into card.
+    static void ReadCardFromRecord(TTable& table, TCard& card);
     // Empties every text and sets MtgEncID to 0.
     static void ClearCard(TCard& card);
     // Appends a record (append) or edits the current record of table (CardsTable or

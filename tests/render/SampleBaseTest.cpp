@@ -2,33 +2,12 @@
 // the three language choices and the grey print variant, against the real data store.
 #include "RenderTestSupport.h"
 
+#include "data/DataModule.h"
 #include "data/TableEngine.h"
 
 #include <QFileInfo>
 
 namespace {
-
-TCard CardOfRecord(TTable& t)
-{
-    auto s = [&](const char* f) { return t.FieldByName(f).AsString(); };
-    TCard c;
-    c.Name = s("Name");
-    c.Set = s("Set");
-    c.Version = s("Version");
-    c.Color = s("Color");
-    c.Type = s("Type");
-    c.Cost = s("Cost");
-    c.PwrTgh = s("PwrTgh");
-    c.Text = s("Text");
-    c.Flavor = s("Flavor");
-    c.Rarity = s("Rarity");
-    c.NameR = s("NameR");
-    c.TypeR = s("TypeR");
-    c.TextR = s("TextR");
-    c.FlavorR = s("FlavorR");
-    c.MtgEncID = t.FieldByName("MtgEncID").AsInteger();
-    return c;
-}
 
 // Share of pixels that differ from the card back's: a face that silently fell back to
 // the back, or stayed blank, shows almost none.
@@ -72,7 +51,8 @@ TEST(SampleBase, EveryCardRendersInEveryLanguageAndInGrey)
 
     int cards = 0;
     for (table.First(); !table.Eof(); table.Next()) {
-        const TCard card = CardOfRecord(table);
+        TCard card;
+        TData::ReadCardFromRecord(table, card);
         SCOPED_TRACE(Win1251ToUtf8(card.Name + " [" + card.Set + "] " + card.Version));
         for (int variant = 0; variant < 4; ++variant) {
             CardTextType = uint8_t(variant < 3 ? variant : 1);
