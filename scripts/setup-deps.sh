@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the renderer's fonts need.
+# Installs the Debian packages the build, the tests and the renderer's fonts need
+# (cups-daemon and cups-client: the print tests run a CUPS scheduler of their own).
 # Quiet and quick when everything is there already.
 set -euo pipefail
 PACKAGES=(
@@ -8,6 +9,7 @@ PACKAGES=(
   zlib1g-dev libjpeg62-turbo-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-paratype fonts-urw-base35 fontconfig
+  cups-daemon cups-client
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

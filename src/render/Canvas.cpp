@@ -294,7 +294,12 @@ void TCanvas::StretchDraw(const TRect& r, const QImage& picture, bool smooth)
     const int h = d.Bottom - d.Top;
     if (w <= 0 || h <= 0 || picture.isNull())
         return;
-    if (picture.width() == w && picture.height() == h) {
+    if (!Image_) {
+        // A printer or PDF page scales the picture itself, at its own resolution: the
+        // picture goes out once at its size instead of blown up to the device's pixels.
+        Painter_.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        Painter_.drawImage(QRect(d.Left, d.Top, w, h), picture);
+    } else if (picture.width() == w && picture.height() == h) {
         Painter_.drawImage(QPoint(d.Left, d.Top), picture);
     } else {
         const QImage scaled = picture.scaled(w, h, Qt::IgnoreAspectRatio,

@@ -4,6 +4,7 @@
 #include "ui/Edit.h"
 #include "ui/MainForm.h"
 #include "ui/Option.h"
+#include "ui/PrintForm.h"
 #include "ui/Search.h"
 #include "ui/Statistic.h"
 
@@ -14,7 +15,7 @@ void CreateDialogs(TMainForm& mainForm)
     // The dialogs join here, each created once and reused, in this order:
     // TOptionsForm, TPrintForm, TAboutForm, TEditForm, TSearchForm, TStatisticForm.
     CreateOptionsForm(mainForm);
-    // TPrintForm joins here.
+    CreatePrintForm(mainForm);
     CreateAboutForm(mainForm);
     CreateEditForm(mainForm);
     CreateSearchForm(mainForm);
@@ -27,6 +28,7 @@ void DestroyDialogs()
     DestroySearchForm();
     DestroyEditForm();
     DestroyAboutForm();
+    DestroyPrintForm();
     DestroyOptionsForm();
     DialogHooks = TDialogHooks{};
 }

@@ -87,6 +87,7 @@ QString MessageBoxText(const QString& text)
 {
     QString result = text;
     result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    result.replace(QLatin1String("\n\r"), QLatin1String("\n"));
     result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return result;
 }

@@ -34,6 +34,6 @@ IUserDialogs* SetUserDialogs(IUserDialogs* dialogs);
 QString ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
-// Message text as the boxes show it: a lone carriage return (the line break of the
-// program's own messages) becomes a line feed.
+// Message text as the boxes show it: CR LF, LF CR and a lone carriage return (the
+// line breaks of the program's own messages) become one line feed.
 QString MessageBoxText(const QString& text);

@@ -136,9 +136,7 @@ int RunRender(const std::vector<std::string>& argsIn)
         throw ToolUsageError{"-o OUT.png is required"};
 
     TToolDataModule data(base);
-    // The symbol font lies in the data store's folder, or beside the tool.
-    if (!RegisterProgramFonts(AppDir))
-        RegisterProgramFonts(QCoreApplication::applicationDirPath().toStdString());
+    RegisterToolFonts();
 
     CardTextType = uint8_t(lang);
     DrawReminderText = reminders;

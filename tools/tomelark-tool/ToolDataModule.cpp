@@ -1,6 +1,9 @@
 #include "ToolDataModule.h"
 
 #include "data/Settings.h"
+#include "render/Fonts.h"
+
+#include <QCoreApplication>
 
 #include <QSettings>
 
@@ -26,4 +29,10 @@ TToolDataModule::TToolDataModule(const std::string& baseDir)
 TToolDataModule::~TToolDataModule()
 {
     FData.reset();
+}
+
+void RegisterToolFonts()
+{
+    if (!RegisterProgramFonts(AppDir))
+        RegisterProgramFonts(QCoreApplication::applicationDirPath().toStdString());
 }

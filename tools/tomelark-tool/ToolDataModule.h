@@ -22,3 +22,7 @@ private:
     QTemporaryDir FSettingsDir; // settings store of this run; removed at the end
     std::unique_ptr<TData> FData;
 };
+
+// Registers the program's fonts (the symbol font) for drawing cards: from the data
+// store's folder, or from beside the tool.
+void RegisterToolFonts();
