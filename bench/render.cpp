@@ -12,9 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -89,24 +86,30 @@ void BM_LongText_624x880(benchmark::State& s) { DrawInto(s, LongText(), 624, 880
 void BM_SplitCard_300x433(benchmark::State& s) { DrawInto(s, SplitCard(), 300, 433); }
 void BM_SplitCard_624x880(benchmark::State& s) { DrawInto(s, SplitCard(), 624, 880); }
 
+// The cell of a page bitmap (58 x 82 mm at 300 dpi), drawn as a print run draws it.
+void DrawPrinted(benchmark::State& state, const TCard& card)
+{
+    IsPrinting = true;
+    DrawInto(state, card, 685, 969);
+    IsPrinting = false;
+}
+void BM_PlainCreature_685x969_Printing(benchmark::State& s) { DrawPrinted(s, PlainCreature()); }
+void BM_LongText_685x969_Printing(benchmark::State& s) { DrawPrinted(s, LongText()); }
+void BM_SplitCard_685x969_Printing(benchmark::State& s) { DrawPrinted(s, SplitCard()); }
+
 BENCHMARK(BM_PlainCreature_300x433)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainCreature_624x880)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongText_300x433)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongText_624x880)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitCard_300x433)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitCard_624x880)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainCreature_685x969_Printing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongText_685x969_Printing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SplitCard_685x969_Printing)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    int qargc = 1;
-    QGuiApplication app(qargc, argv);
-    InitFolders(TOMELARK_BIN_DIR);
-    RegisterProgramFonts(TOMELARK_BIN_DIR);
-    CardTextType = 0;
-    ArtImageType = 0;
-    return RunBenchmarks(argc, argv);
+    return RunDrawingBenchmarks(argc, argv);
 }

@@ -4,13 +4,17 @@
 #include "Library/Common/FileUtils.h"
 #include "data/CardText.h"
 #include "data/DataModule.h"
+#include "data/Settings.h"
+#include "render/Fonts.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSettings>
 
+#include <cstdlib>
 #include <stdexcept>
 #include <vector>
 
@@ -162,4 +166,21 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& prepare)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
+}
+
+int RunDrawingBenchmarks(int argc, char** argv, const std::function<void()>& prepare,
+                         const std::function<void()>& finish)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qargc = 1;
+    QGuiApplication app(qargc, argv);
+    InitFolders(TOMELARK_BIN_DIR);
+    RegisterProgramFonts(TOMELARK_BIN_DIR);
+    CardTextType = 0;
+    ArtImageType = 0;
+    const int result = RunBenchmarks(argc, argv, prepare);
+    if (finish)
+        finish();
+    return result;
 }

@@ -46,3 +46,10 @@ private:
 // The body of a benchmark program's main(): reads the benchmark options, runs
 // `prepare` (when given) and then the benchmarks. Returns main's exit code.
 int RunBenchmarks(int argc, char** argv, const std::function<void()>& prepare = {});
+
+// The same for benchmarks that draw cards on the data store built beside the program:
+// a GUI application on the offscreen platform, the program's folders and fonts, the
+// card language Russian and the small art pictures; `finish` (when given) runs after
+// the benchmarks, while the application still exists.
+int RunDrawingBenchmarks(int argc, char** argv, const std::function<void()>& prepare = {},
+                         const std::function<void()>& finish = {});

@@ -22,6 +22,8 @@
 #include <QRadioButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 QPointer<TPrintForm> PrintForm;
 
 std::function<QStringList()> TPrintForm::InstalledPrinters = [] { return QPrinterInfo::availablePrinterNames(); };
@@ -157,6 +159,10 @@ TPrintForm::TPrintForm(TData* data, QWidget* parent) : TDialogForm(parent, 336, 
     SelectPageRadio = Control("SelectPageRadio", QRect(12, 60, 85, 17),
                               new QRadioButton(U8("Страницы   с:"), GroupBox4));
     AllPageRadio->setChecked(true);
+    // The caption with its three blanks needs a few pixels more in the substitute of
+    // the dialog font than the design gives it; it still ends before the start edit.
+    SelectPageRadio->resize(std::max(SelectPageRadio->width(), SelectPageRadio->sizeHint().width()),
+                            SelectPageRadio->height());
     SelectStartEdit = Control("SelectStartEdit", QRect(104, 58, 41, 21), new QLineEdit(GroupBox4));
     Label1 = AutoLabel(GroupBox4, "Label1", 152, 60, U8("по:"));
     SelectEndEdit = Control("SelectEndEdit", QRect(172, 58, 41, 21), new QLineEdit(GroupBox4));
