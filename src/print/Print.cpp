@@ -87,6 +87,9 @@ void PreparePrinter(QPrinter& printer)
 {
     printer.setFullPage(false);
     printer.setResolution(kPrinterDpi);
+    // The grey version is the program's own (PrintGrayscale); a queue that defaults
+    // to greyscale would otherwise turn every colour print grey.
+    printer.setColorMode(QPrinter::Color);
 }
 
 void MakePdfPrinter(QPrinter& printer, double paperWidthMm, double paperHeightMm)

@@ -109,6 +109,12 @@ TEST_F(PrintCupsTest, ADeckPrintedOnAQueueComesOutWithTheLayoutsPageCount)
     ASSERT_EQ(jobs.size(), 1) << Cups.Log().toStdString();
     const TPdfPages out = ReadPdfFile(jobs[0]);
     EXPECT_EQ(out.Count, pages);
+    // In colour: the queue's own default (greyscale here) does not turn the cards grey.
+    QFile job(jobs[0]);
+    ASSERT_TRUE(job.open(QIODevice::ReadOnly));
+    const QByteArray bytes = job.readAll();
+    EXPECT_TRUE(bytes.contains("/ColorSpace /DeviceRGB"));
+    EXPECT_FALSE(bytes.contains("/ColorSpace /DeviceGray"));
     EXPECT_NEAR(out.Width, Run.PaperWidthMm * 72 / 25.4, 2);
     EXPECT_NEAR(out.Height, Run.PaperHeightMm * 72 / 25.4, 2);
 
