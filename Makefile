@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build setup configure bench sanitize sanitize-readers clean
+.PHONY: run test build setup configure bench sanitize sanitize-readers cardbase clean
 
 run: build
 	cd $(BUILD_DIR)/bin && ./tomelark
@@ -39,6 +39,14 @@ sanitize-readers: setup
 	fi
 	cmake --build build-asan -j $(JOBS) --target test_common
 	cd build-asan/tests && QT_QPA_PLATFORM=offscreen ./test_common
+
+# The card base source assets/cardbase.json, rebuilt from the public card data (MTGJSON
+# set files and the Russian data below them) and the project's own Russian texts.
+MTGJSON ?= ../shared/mtgjson
+cardbase: build
+	$(BUILD_DIR)/bin/tomelark-tool cardbase import-mtgjson \
+		$(foreach s,7ED INV PLS APC ODY TOR JUD ONS,$(MTGJSON)/$(s).json) \
+		--russian $(MTGJSON)/ru --russian-extra assets/cardbase-russian.json -o assets/cardbase.json
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done

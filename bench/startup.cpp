@@ -88,7 +88,7 @@ void StartToFirstCard(benchmark::State& state, const QString& programPath)
     state.counters["cards"] = cards;
 }
 
-void BM_StartupSampleBase(benchmark::State& state)
+void BM_StartupBundledBase(benchmark::State& state)
 {
     StartToFirstCard(state, kBin + "/tomelark");
 }
@@ -109,7 +109,7 @@ void BM_StartupSyntheticBase100k(benchmark::State& state)
     StartToFirstCard(state, program->ProgramPath());
 }
 
-BENCHMARK(BM_StartupSampleBase)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StartupBundledBase)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_StartupSyntheticBase100k)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

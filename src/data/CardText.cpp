@@ -15,6 +15,17 @@ std::string ColorCodeFromCost(std::string_view cost)
     return code;
 }
 
+std::string SetCodeOf(std::string_view code)
+{
+    std::string upper;
+    for (char c : code)
+        upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    for (size_t i = 0; i < SetCodes.size(); ++i)
+        if (upper == SetCodes[i] || upper == LongSetCodes[i])
+            return std::string(SetCodes[i]);
+    return std::string();
+}
+
 std::pair<std::string, std::string> SplitAtMarker(std::string_view text, std::string_view marker)
 {
     const size_t p = marker.empty() ? std::string_view::npos : text.find(marker);

@@ -379,10 +379,14 @@ void DrawCardFace(const TCard& cardIn, TCanvas& canvas, const TRect& rect, const
     if (!IsBasicLand(card.Name)) {
         canvas.Font.Height = std::max(1, f.X(16));
         canvas.Font.Style = 0;
-        const std::string& rules = CardTextType == 2 ? card.Text : card.TextR;
-        const std::string& flavour = CardTextType == 2 ? card.Flavor : card.FlavorR;
+        // A card whose rules text has no Russian yet shows its English rules and
+        // flavour text rather than an empty or half-empty text box.
+        const bool english =
+            CardTextType == 2 || (card.TextR.empty() && (card.FlavorR.empty() || !card.Text.empty()));
+        const std::string& rules = english ? card.Text : card.TextR;
+        const std::string& flavour = english ? card.Flavor : card.FlavorR;
         const std::string prepared =
-            PrepareRulesText(rules, CardTextType == 0 ? card.NameR : card.Name, DrawReminderText);
+            PrepareRulesText(rules, CardTextType == 0 && !english ? card.NameR : card.Name, DrawReminderText);
         LayoutRulesText(canvas, f.RulesArea(), prepared, flavour);
     }
 }

@@ -29,7 +29,9 @@ extern int CaptionShadowWidth;
 // Draws the card into rect: pixels when the canvas is in the pixel mapping, 0.1-mm
 // units (y upwards) when the caller has switched it to the metric mapping. A card with
 // an empty name draws the card back. The canvas's mapping is the same afterwards;
-// font, pen and brush are left as the drawing last set them.
+// font, pen and brush are left as the drawing last set them. In the language modes
+// with Russian texts, a card whose rules text has no Russian yet (TextR empty while
+// Text is not, or no Russian text at all) shows its English rules and flavour text.
 void DrawCard(TCard card, TCanvas& canvas, const TRect& rect);
 
 // Draws one face; `fullName` is the name of the split card the face belongs to, or

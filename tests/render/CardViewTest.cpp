@@ -333,6 +333,53 @@ TEST(CardViewLayout, RulesTextFillsTheRulesArea)
     EXPECT_GE(n, 3);
 }
 
+TEST(CardViewLayout, RussianModesShowTheEnglishTextWhereNoRussianExists)
+{
+    TTestStore store;
+    // The rules words the box draws (Georgia, black), joined.
+    auto rulesWords = [](const TCard& card) {
+        std::string words;
+        for (const TDrawRecord& r : OfKind(RecordCard(card), TDrawRecord::Text))
+            if (r.font.Name == "Georgia" && r.font.Color == QColor(Qt::black))
+                words += r.text + " ";
+        return words;
+    };
+    const struct {
+        const char* Text;
+        const char* TextR;
+        const char* Flavor;
+        const char* FlavorR;
+        const char* Shows;    // a word that must be drawn
+        const char* NotShown; // and one that must not
+    } cases[] = {
+        {"Trample", "Пробивной удар", "Big bears.", "", "Пробивной", "Trample"},
+        {"Trample", "", "Big bears.", "", "Trample", "Пробивной"},
+        {"Trample", "", "Big bears.", "Большие", "bears.", "Большие"}, // the flavour goes with its rules
+        {"", "", "Big bears.", "Большие медведи.", "Большие", "bears."},  // a vanilla card's Russian flavour
+        {"", "", "Big bears.", "", "bears.", "Большие"},
+    };
+    for (int language : {0, 1}) {
+        CardTextType = uint8_t(language);
+        for (const auto& c : cases) {
+            TCard card = Creature();
+            card.Text = c.Text;
+            card.TextR = Utf8ToWin1251(c.TextR);
+            card.Flavor = c.Flavor;
+            card.FlavorR = Utf8ToWin1251(c.FlavorR);
+            const std::string words = rulesWords(card);
+            SCOPED_TRACE(std::string(c.Text) + " / " + c.TextR + " / " + c.Flavor + " / " + c.FlavorR);
+            EXPECT_NE(words.find(Utf8ToWin1251(c.Shows)), std::string::npos) << Win1251ToUtf8(words);
+            EXPECT_EQ(words.find(Utf8ToWin1251(c.NotShown)), std::string::npos) << Win1251ToUtf8(words);
+        }
+    }
+    // English text names the card by its English name, also in the Russian mode.
+    CardTextType = 0;
+    TCard card = Creature();
+    card.Text = "~this~ has trample.";
+    card.TextR.clear();
+    EXPECT_NE(rulesWords(card).find("Grizzly"), std::string::npos);
+}
+
 // ---------------------------------------------------------------------------
 // Pictures.
 

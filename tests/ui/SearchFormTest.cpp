@@ -186,8 +186,8 @@ TEST_F(SearchFormTest, OkResortsTheListByTheDisplayedNameOrByCost)
     Trigger(Form->aFilter);
     EXPECT_EQ(Cards().IndexName(), "NameSort");
     Cards().First();
-    EXPECT_EQ(CardName(), "Akroma's Vengeance");
-    EXPECT_EQ(Form->CardsModel->index(0, 0).data().toString(), Q("Akroma's Vengeance"));
+    EXPECT_EQ(CardName(), "Abandoned Outpost");
+    EXPECT_EQ(Form->CardsModel->index(0, 0).data().toString(), Q("Abandoned Outpost"));
     EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: ") + QString::number(Cards().RecordCount()));
 }
 

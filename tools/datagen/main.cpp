@@ -22,6 +22,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -77,12 +82,37 @@ int Generate(const QString& outDir, const QString& fontPath, const QString& card
                      DrawSetSymbol(set, rarity));
     int art = 0;
     if (!cardsPath.isEmpty() && QFile::exists(cardsPath)) {
-        for (const TArtJob& job : ReadArtJobs(cardsPath)) {
-            WriteJpeg(outDir + "/images/" + QString::fromStdString(job.Set) + "/"
-                          + QString::fromStdString(job.FileName) + ".jpg",
-                      DrawArt(job.Card));
-            ++art;
-        }
+        // One picture per card of the whole base: drawn on every core, each thread
+        // taking the next job; the first error stops the others and is raised.
+        const std::vector<TArtJob> jobs = ReadArtJobs(cardsPath);
+        std::atomic<size_t> next{0};
+        std::atomic<bool> failed{false};
+        std::mutex lock;
+        std::string error;
+        auto work = [&] {
+            for (size_t i; !failed && (i = next++) < jobs.size();) {
+                try {
+                    const TArtJob& job = jobs[i];
+                    WriteJpeg(outDir + "/images/" + QString::fromStdString(job.Set) + "/"
+                                  + QString::fromStdString(job.FileName) + ".jpg",
+                              DrawArt(job.Card));
+                } catch (const std::exception& e) {
+                    std::lock_guard<std::mutex> guard(lock);
+                    if (!failed.exchange(true))
+                        error = e.what();
+                }
+            }
+        };
+        std::vector<std::thread> threads;
+        const unsigned count = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+        for (unsigned t = 1; t < count; ++t)
+            threads.emplace_back(work);
+        work();
+        for (std::thread& t : threads)
+            t.join();
+        if (failed)
+            throw Exception(error);
+        art = int(jobs.size());
     }
     std::printf("tomelark-datagen: %d frames, %d set symbols, %d art pictures in %s\n",
                 int(FrameCodes().size()), int(SetCodes().size() * 3), art, outDir.toLocal8Bit().constData());

@@ -6,6 +6,8 @@
 #include "Library/Common/ExtUtils.h"
 #include "Library/Common/PackStream.h"
 #include "data/CardBaseJson.h"
+#include "data/MtgJsonImport.h"
+#include "Library/Common/FileUtils.h"
 #include "data/TableEngine.h"
 
 #include <QDir>
@@ -22,7 +24,12 @@ const char* const Usage =
     "      data store's data/cardbase.cds) as JSON, UTF-8, on standard output\n"
     "  tomelark-tool cardbase import JSON -o CDS\n"
     "      build the card base file CDS from the JSON source; a card the table would\n"
-    "      refuse or a text outside Windows-1251 stops it with a message naming the card\n";
+    "      refuse or a text outside Windows-1251 stops it with a message naming the card\n"
+    "  tomelark-tool cardbase import-mtgjson SETFILE... [--russian DIR] [--russian-extra FILE] -o OUT\n"
+    "      build the card base from MTGJSON set files (version 3) of the eight sets, the\n"
+    "      Russian names and Russian-language printings in DIR and the project's own Russian\n"
+    "      texts in FILE; OUT ending in .json gets the JSON source, else a card base file.\n"
+    "      What the mapping does not know is reported on standard error, one line each.\n";
 
 // A message naming a file (native path) in front of an error text (Windows-1251).
 Exception AboutFile(const std::string& path, const std::string& message)
@@ -87,6 +94,44 @@ int Import(const std::vector<std::string>& args)
     return 0;
 }
 
+int ImportMtgJson(const std::vector<std::string>& args)
+{
+    TMtgJsonImport import;
+    std::string output;
+    for (size_t i = 0; i < args.size(); ++i) {
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size())
+                throw ToolUsageError{args[i] + " needs a value"};
+            return args[++i];
+        };
+        if (args[i] == "-o")
+            output = value();
+        else if (args[i] == "--russian")
+            import.RussianDir = value();
+        else if (args[i] == "--russian-extra")
+            import.RussianExtraFile = value();
+        else if (args[i].rfind("-", 0) == 0)
+            throw ToolUsageError{"unknown option " + args[i]};
+        else
+            import.SetFiles.push_back(args[i]);
+    }
+    if (import.SetFiles.empty() || output.empty())
+        throw ToolUsageError{"import-mtgjson needs set files and -o OUT"};
+    TTable table;
+    import.Run(table);
+    for (const std::string& line : import.Report)
+        std::fprintf(stderr, "%s\n", line.c_str());
+    const QString folder = QFileInfo(QString::fromStdString(output)).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw AboutFile(folder.toStdString(), "cannot create the folder");
+    if (output.size() > 5 && output.compare(output.size() - 5, 5, ".json") == 0)
+        WriteFileReplacing(output, CardBaseToJson(table));
+    else
+        table.SaveToFile(output);
+    std::fprintf(stderr, "%d cards, %zu notes\n", table.RecordCount(), import.Report.size());
+    return 0;
+}
+
 int Run(const std::vector<std::string>& args)
 {
     if (args.empty())
@@ -96,6 +141,8 @@ int Run(const std::vector<std::string>& args)
         return Export(rest);
     if (args[0] == "import")
         return Import(rest);
+    if (args[0] == "import-mtgjson")
+        return ImportMtgJson(rest);
     throw ToolUsageError{"unknown subcommand " + args[0]};
 }
 
