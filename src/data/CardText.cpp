@@ -20,9 +20,17 @@ std::string SetCodeOf(std::string_view code)
     std::string upper;
     for (char c : code)
         upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    auto upperOf = [](std::string_view text) {
+        std::string u;
+        for (char c : text)
+            u += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+        return u;
+    };
     for (size_t i = 0; i < SetCodes.size(); ++i)
-        if (upper == SetCodes[i] || upper == LongSetCodes[i])
+        if (upper == SetCodes[i] || upper == LongSetCodes[i] || upper == upperOf(SetNames[i]))
             return std::string(SetCodes[i]);
+    if (upper == "7TH EDITION" || upper == "SEVENTH EDITION CORE SET")
+        return "7E";
     return std::string();
 }
 

@@ -15,8 +15,13 @@ inline constexpr std::array<std::string_view, 8> SetCodes = {"7E", "IN", "PS", "
 // in the same order.
 inline constexpr std::array<std::string_view, 8> LongSetCodes = {"7ED", "INV", "PLS", "APC",
                                                                  "ODY", "TOR", "JUD", "ONS"};
-// The program's set code for a code of either kind, in any letter case ("7ED", "7e",
-// "ons"); empty for a set the program does not know.
+// Their English names, in the same order.
+inline constexpr std::array<std::string_view, 8> SetNames = {"Seventh Edition", "Invasion", "Planeshift",
+                                                             "Apocalypse", "Odyssey", "Torment",
+                                                             "Judgment", "Onslaught"};
+// The program's set code for a code of either kind or a set's English name, in any
+// letter case ("7ED", "7e", "ons", "Seventh Edition", "7th Edition"); empty for a set
+// the program does not know.
 std::string SetCodeOf(std::string_view code);
 
 // Colour code of a mana cost: "L" for no cost, "W" "B" "U" "G" "R" for one colour

@@ -19,6 +19,7 @@
 //   DeckFile.cpp    reading and writing deck files
 #include "Library/Common/ExtUtils.h"
 #include "data/Card.h"
+#include "data/DeckFormats.h"
 #include "data/TableEngine.h"
 
 #include <array>
@@ -175,12 +176,29 @@ public:
     // Reports a card line whose card is not in the card base (caption, text); reading
     // goes on afterwards.
     std::function<void(const std::string& caption, const std::string& text)> OnDeckCardNotFound;
+    // Writes the deck to a file in the format its extension names (DeckFormats.h;
+    // .mdc for any other), or in the format given, replacing the file atomically.
     void SaveDeck(const std::string& fileName);
-    // The bytes SaveDeck writes: name and note lines, then one line per entry in deck
-    // order, each ended by CR LF.
-    std::string DeckFileText();
+    void SaveDeck(const std::string& fileName, TDeckFormat format);
+    // The deck as written: its name, note and entries in deck order.
+    TDeckContent DeckContent();
+    // The bytes SaveDeck writes in a format (.mdc: name and note lines, then one line
+    // per entry in deck order, each ended by CR LF).
+    std::string DeckFileText(TDeckFormat format = TDeckFormat::Mdc);
+    // Reads a deck file of any format DeckFormats.h reads and makes it the deck. The
+    // file is read and understood first: a file that cannot be opened or read as a
+    // deck leaves the open deck as it was. Card lines whose card is not in the base
+    // are reported (OnDeckCardNotFound) and left out.
     void LoadDeck(const std::string& fileName);
-    bool FindCardForDeck(const std::string& name, std::string& set, std::string& version);
+    // Adds the lines to the deck through the card lookup, a card listed again adding
+    // its count to its entry.
+    void AddDeckItems(const std::vector<TDeckItem>& items);
+    // The card base lookup of one card line: BaseTable's current record becomes the
+    // card found, and name (to the English name), set and version may change to the
+    // card's. The exact key, the card without variant, variant "A"; then the variant in
+    // any set; any printing; the Russian name; either name regardless of letter case
+    // and blanks.
+    bool FindCardForDeck(std::string& name, std::string& set, std::string& version);
 
 private:
     void CreateDeckTable();

@@ -19,30 +19,6 @@ bool IsBlankOrControl(char c)
     return static_cast<unsigned char>(c) <= 32;
 }
 
-// A card name as other programs write split cards, "Fire // Ice", is the card base's
-// "Fire/Ice": every "//" with the blanks around it becomes one "/", and empty halves
-// (a stray "//" at either end) are dropped.
-std::string JoinSplitName(const std::string& name)
-{
-    if (name.find("//") == std::string::npos)
-        return name;
-    std::string result;
-    size_t start = 0;
-    while (true) {
-        size_t at = name.find("//", start);
-        std::string half = TrimDeckText(std::string_view(name).substr(
-            start, at == std::string::npos ? std::string::npos : at - start));
-        if (!half.empty()) {
-            if (!result.empty())
-                result += '/';
-            result += half;
-        }
-        if (at == std::string::npos)
-            break;
-        start = at + 2;
-    }
-    return result;
-}
 } // namespace
 
 int32_t DeckStrToInt(const std::string& text)
@@ -104,31 +80,6 @@ std::string TrimDeckText(std::string_view text)
     while (e > b && IsBlankOrControl(text[e - 1]))
         --e;
     return std::string(text.substr(b, e - b));
-}
-
-TDeckLine ParseDeckLine(std::string_view raw)
-{
-    TDeckLine result;
-    std::string line = TrimDeckText(raw);
-    // Empty lines and "//" comment lines (headings in lists of other programs).
-    if (line.empty() || line.starts_with("//"))
-        return result;
-    if (StartsWithText1251(line, "Name:") || StartsWithText1251(line, "Note:")) {
-        result.Kind = StartsWithText1251(line, "Name:") ? TDeckLine::dlName : TDeckLine::dlNote;
-        result.Text = TrimDeckText(std::string_view(line).substr(5));
-        return result;
-    }
-    result.Kind = TDeckLine::dlCard;
-    std::string countText = CutWord(line, " ;\t", true);
-    line = TrimDeckText(line);
-    result.Count = DeckStrToInt(TrimDeckText(countText));
-
-    result.Set = TrimDeckText(TextBetweenMarkers(line, "[", "]"));
-    line = TrimDeckText(RemoveMarkedSpans(line, "[", "]"));
-    result.Version = NumberToVersion(TrimDeckText(TextBetweenMarkers(line, "(", ")")));
-    line = TrimDeckText(RemoveMarkedSpans(line, "(", ")"));
-    result.Name = JoinSplitName(line);
-    return result;
 }
 
 std::string DeckEntryLine(int32_t count, std::string_view set, std::string_view name,
@@ -213,32 +164,6 @@ private:
     std::string FSaved;
 };
 
-// The deck file's lines for the name or note text: one line per CR-separated part
-// (line feeds dropped, blanks at the start of a part dropped). An empty part in the
-// middle is written as an empty "Name: " line, so the parts after it are kept and
-// reading the file gives the same text back.
-void AddTextLines(std::vector<std::string>& lines, const std::string& text, const char* prefix)
-{
-    std::string rest;
-    rest.reserve(text.size());
-    for (char c : text)
-        if (c != '\n')
-            rest += c;
-    if (rest.empty())
-        return;
-    size_t start = 0;
-    while (true) {
-        const size_t cr = rest.find('\r', start);
-        std::string part = rest.substr(start, cr == std::string::npos ? std::string::npos : cr - start);
-        part.erase(0, part.find_first_not_of(' ') == std::string::npos ? part.size()
-                                                                       : part.find_first_not_of(' '));
-        lines.push_back(prefix + part);
-        if (cr == std::string::npos)
-            break;
-        start = cr + 1;
-    }
-}
-
 int32_t AddCounts(int32_t a, int32_t b)
 {
     const int64_t sum = int64_t(a) + int64_t(b);
@@ -247,39 +172,44 @@ int32_t AddCounts(int32_t a, int32_t b)
 
 } // namespace
 
-std::string TData::DeckFileText()
+TDeckContent TData::DeckContent()
 {
-    std::vector<std::string> lines;
-    AddTextLines(lines, DeckName, "Name: ");
-    AddTextLines(lines, DeckNote, "Note: ");
+    TDeckContent deck;
+    deck.Name = DeckName;
+    deck.Note = DeckNote;
     DeckTable.DisableControls();
     TBookmark bookmark = DeckTable.GetBookmark();
-    try {
-        for (DeckTable.First(); !DeckTable.Eof(); DeckTable.Next())
-            lines.push_back(DeckEntryLine(DeckTableCount->AsInteger(), DeckTableSet->AsString(),
-                                          DeckTableName->AsString(), DeckTableVersion->AsString()));
-    } catch (...) {
+    auto restore = [&] {
         if (DeckTable.BookmarkValid(bookmark))
             DeckTable.GotoBookmark(bookmark);
+        DeckTable.FreeBookmark(bookmark);
         DeckTable.EnableControls();
+    };
+    try {
+        for (DeckTable.First(); !DeckTable.Eof(); DeckTable.Next())
+            deck.Items.push_back(TDeckItem{DeckTableCount->AsInteger(), DeckTableName->AsString(),
+                                           DeckTableSet->AsString(), DeckTableVersion->AsString(), 0});
+    } catch (...) {
+        restore();
         throw;
     }
-    if (DeckTable.BookmarkValid(bookmark))
-        DeckTable.GotoBookmark(bookmark);
-    DeckTable.FreeBookmark(bookmark);
-    DeckTable.EnableControls();
+    restore();
+    return deck;
+}
 
-    std::string content;
-    for (const auto& line : lines) {
-        content += line;
-        content += "\r\n";
-    }
-    return content;
+std::string TData::DeckFileText(TDeckFormat format)
+{
+    return WriteDeckContent(DeckContent(), format);
 }
 
 void TData::SaveDeck(const std::string& fileName)
 {
-    const std::string content = DeckFileText();
+    SaveDeck(fileName, DeckFormatOfFileName(fileName));
+}
+
+void TData::SaveDeck(const std::string& fileName, TDeckFormat format)
+{
+    const std::string content = DeckFileText(format);
     WriteFileReplacing(fileName, content);
     DeckFileName = fileName;
 }
@@ -287,6 +217,19 @@ void TData::SaveDeck(const std::string& fileName)
 void TData::LoadDeck(const std::string& fileName)
 {
     TBaseIndexGuard baseIndex(BaseTable, "NameSort");
+
+    // The whole file is read and understood before the deck changes: a file that
+    // cannot be opened or read as a deck leaves the open deck as it was.
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Exception(FileErrorText("Cannot open file", fileName, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Exception(FileErrorText("Cannot read file", fileName, file.errorString()));
+    file.close();
+    const TDeckContent content =
+        ReadDeckContent(std::string_view(bytes.constData(), size_t(bytes.size())), fileName);
+
     DeckTable.DisableControls();
     struct TControlsGuard {
         TTable& Deck;
@@ -304,63 +247,51 @@ void TData::LoadDeck(const std::string& fileName)
         }
     } controls{DeckTable};
 
-    QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(FileErrorText("Cannot open file", fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(FileErrorText("Cannot read file", fileName, file.errorString()));
-    file.close();
-    const std::vector<std::string> lines = SplitDeckLines(std::string_view(bytes.constData(), size_t(bytes.size())));
-
     NewDeck();
     DeckFileName = fileName;
+    DeckName = content.Name;
+    DeckNote = content.Note;
+    try {
+        AddDeckItems(content.Items);
+    } catch (...) {
+        // A deck whose reading stopped is not the file it came from: saving it must
+        // not replace that file with the part that was read.
+        DeckFileName.clear();
+        throw;
+    }
+}
 
+void TData::AddDeckItems(const std::vector<TDeckItem>& items)
+{
     // Entries read so far by (set, name, variant): a card listed again adds its count
     // to its entry instead of failing on the deck's unique key.
     std::map<std::tuple<std::string, std::string, std::string>, TBookmark> read;
-    for (const auto& text : lines) {
-        TDeckLine line = ParseDeckLine(text);
-        switch (line.Kind) {
-        case TDeckLine::dlSkip:
-            continue;
-        case TDeckLine::dlName:
-        case TDeckLine::dlNote: {
-            std::string& target = line.Kind == TDeckLine::dlName ? DeckName : DeckNote;
-            if (!target.empty())
-                target += '\r';
-            target += line.Text;
-            continue;
-        }
-        case TDeckLine::dlCard:
-            break;
-        }
-
-        if (!FindCardForDeck(line.Name, line.Set, line.Version)) {
-            const std::string message = DeckNotFoundText(line.Name, line.Set, line.Version);
+    for (const TDeckItem& item : items) {
+        std::string name = item.Name, set = item.Set, version = item.Version;
+        if (!FindCardForDeck(name, set, version)) {
+            const std::string message = DeckNotFoundText(item.Name, item.Set, item.Version);
             if (OnDeckCardNotFound)
                 OnDeckCardNotFound(DeckNotFoundCaption(), message);
             else
                 ReportError(DeckNotFoundCaption() + ": " + message);
             continue;
         }
-
-        auto key = std::make_tuple(line.Set, line.Name, line.Version);
+        auto key = std::make_tuple(set, name, version);
         auto known = read.find(key);
         try {
             if (known != read.end() && DeckTable.BookmarkValid(known->second)) {
                 DeckTable.GotoBookmark(known->second);
                 DeckTable.Edit();
-                DeckTableCount->SetAsInteger(AddCounts(DeckTableCount->AsInteger(), line.Count));
+                DeckTableCount->SetAsInteger(AddCounts(DeckTableCount->AsInteger(), item.Count));
                 DeckTable.Post();
             } else {
                 const std::string nameR = BaseTable.FieldByName("NameR").AsString();
                 DeckTable.Append();
-                DeckTableName->SetAsString(line.Name);
+                DeckTableName->SetAsString(name);
                 DeckTableNameR->SetAsString(nameR);
-                DeckTableSet->SetAsString(line.Set);
-                DeckTableVersion->SetAsString(line.Version);
-                DeckTableCount->SetAsInteger(line.Count);
+                DeckTableSet->SetAsString(set);
+                DeckTableVersion->SetAsString(version);
+                DeckTableCount->SetAsInteger(item.Count);
                 DeckTable.Post();
                 read[key] = DeckTable.GetBookmark();
             }
@@ -373,7 +304,29 @@ void TData::LoadDeck(const std::string& fileName)
     }
 }
 
-bool TData::FindCardForDeck(const std::string& name, std::string& set, std::string& version)
+namespace {
+
+// A name compared the forgiving way: letter case and runs of blanks do not count.
+std::string LooseName(std::string_view name)
+{
+    std::string out;
+    bool blank = false;
+    for (char c : TrimDeckText(name)) {
+        if (static_cast<unsigned char>(c) <= ' ') {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.empty())
+            out += ' ';
+        blank = false;
+        out += LowerChar1251(c);
+    }
+    return out;
+}
+
+} // namespace
+
+bool TData::FindCardForDeck(std::string& name, std::string& set, std::string& version)
 {
     if (!Ready || !BaseTable.Active())
         return false;
@@ -389,11 +342,44 @@ bool TData::FindCardForDeck(const std::string& name, std::string& set, std::stri
         version = "A";
         return true;
     }
-    // Any set, any variant: the first in the index's order (by set, then variant).
-    if (BaseTable.FindKey({KeyOf(name)})) {
+    auto takeCurrent = [&] {
+        name = BaseTable.FieldByName("Name").AsString();
         set = BaseTable.FieldByName("Set").AsString();
         version = BaseTable.FieldByName("Version").AsString();
         return true;
+    };
+    // A variant asked for without a set that has it ("2 Forest (3)"): the first set
+    // that has that variant, so the variant is kept.
+    if (!version.empty() && BaseTable.Locate("Name;Version", {KeyOf(name), KeyOf(version)}))
+        return takeCurrent();
+    // Any set, any variant: the first in the index's order (by set, then variant).
+    if (BaseTable.FindKey({KeyOf(name)}))
+        return takeCurrent();
+    // The Russian name, then either name without regard to letter case and blanks.
+    bool found = (!version.empty() && BaseTable.Locate("NameR;Version", {KeyOf(name), KeyOf(version)}))
+                 || BaseTable.Locate("NameR", {KeyOf(name)});
+    if (!found) {
+        const std::string loose = LooseName(name);
+        TBookmark here = BaseTable.GetBookmark();
+        BaseTable.First();
+        while (!BaseTable.Eof() && !found) {
+            found = LooseName(BaseTable.FieldByName("Name").AsString()) == loose
+                    || LooseName(BaseTable.FieldByName("NameR").AsString()) == loose;
+            if (!found)
+                BaseTable.Next();
+        }
+        if (!found && BaseTable.BookmarkValid(here))
+            BaseTable.GotoBookmark(here);
+        BaseTable.FreeBookmark(here);
     }
-    return false;
+    if (!found)
+        return false;
+    // The card under its English name, with the set and variant asked for where it has
+    // them.
+    const std::string english = BaseTable.FieldByName("Name").AsString();
+    if (english != name) {
+        std::string englishName = english;
+        return FindCardForDeck(englishName, set, version) && (name = englishName, true);
+    }
+    return takeCurrent();
 }

@@ -4,6 +4,7 @@
 // " 20 [7E] Forest (A)". The pieces here are pure text work; reading and writing a
 // deck through the data module is TData::LoadDeck / TData::SaveDeck.
 #include "Library/Common/ExtUtils.h"
+#include "data/DeckFormats.h"
 
 #include <cstdint>
 #include <string>
@@ -28,22 +29,26 @@ std::vector<std::string> SplitDeckLines(std::string_view content);
 // Trims blanks and control characters (codes 0 to 32) from both ends.
 std::string TrimDeckText(std::string_view text);
 
-// One line of a deck file as read.
+// One line of a deck list as read.
 struct TDeckLine {
-    enum TKind { dlSkip, dlName, dlNote, dlCard };
+    enum TKind { dlSkip, dlName, dlNote, dlSection, dlCard };
     TKind Kind = dlSkip;
-    std::string Text;     // dlName, dlNote: the text after "Name:"/"Note:", trimmed
+    std::string Text;     // dlName, dlNote: the text after "Name:"/"Note:", trimmed;
+                          // dlSection: the heading in lower case ("sideboard", "main")
     int32_t Count = 0;    // dlCard
-    std::string Name;     // dlCard: English name ("A // B" read as the split card "A/B")
-    std::string Set;      // dlCard: set code from "[..]", may be empty
-    std::string Version;  // dlCard: variant letter from "(..)", may be empty
+    std::string Name;     // dlCard: the name as written ("A // B" read as "A/B")
+    std::string Set;      // dlCard: the program's set code, or a code it does not know
+    std::string Version;  // dlCard: variant letter, may be empty
 };
 
-// Reads one line: empty lines and lines beginning with "//" are skipped, "Name:" and
-// "Note:" (any letter case) are name and note lines, anything else is a card line
-// whose first word is the count. A count that is not a decimal integer raises
-// EConvertError naming the count text.
-TDeckLine ParseDeckLine(std::string_view line);
+// Reads one line of a deck list (DeckFormats.h names the forms): empty lines, "//" and
+// "#" comments and other programs' layout lines are skipped; "Name:" and "Note:" (any
+// letter case) are name and note lines; headings ("Sideboard", "Creatures (24)",
+// "[Main]") are sections; anything else is a card line: an optional count ("4", "4x",
+// "x4", one copy when there is none), an optional "SB:", the set and variant in their
+// several forms, and the name. A count above kMaxDeckLineCount raises
+// EDeckFormatError naming the line `lineNumber`.
+TDeckLine ParseDeckLine(std::string_view line, int lineNumber = 0);
 
 // The written line of one entry, without the line break: count right-aligned in
 // three characters, " [", set, "] ", name, and " (" version ")" when there is one.

@@ -24,37 +24,6 @@ namespace {
 
 const QChar kLongDash(0x2014);
 
-// The nearest Windows-1251 form of characters the code page lacks.
-QString NearestForm(QChar c)
-{
-    switch (c.unicode()) {
-    case 0x00C6: return QStringLiteral("Ae");
-    case 0x00E6: return QStringLiteral("ae");
-    case 0x0152: return QStringLiteral("Oe");
-    case 0x0153: return QStringLiteral("oe");
-    case 0x2212: return QStringLiteral("-");
-    case 0x2010: case 0x2011: return QStringLiteral("-");
-    case 0x2605: return QStringLiteral("*");
-    case 0x2032: return QStringLiteral("'");
-    case 0x2033: return QStringLiteral("\"");
-    default: break;
-    }
-    // Latin letters with accents: the letter alone.
-    const QString decomposed = QString(c).normalized(QString::NormalizationForm_D);
-    if (!decomposed.isEmpty() && decomposed[0].unicode() < 0x80 && decomposed[0].isLetter())
-        return QString(decomposed[0]);
-    return QStringLiteral("?");
-}
-
-bool In1251(QChar c)
-{
-    if (c.unicode() < 0x80)
-        return true;
-    bool ok = false;
-    QStringToWin1251(QString(c), &ok);
-    return ok;
-}
-
 // Replaces whole occurrences of `name` (not inside a longer word) by "~this~".
 QString MarkSelfName(const QString& text, const QString& name)
 {
@@ -93,21 +62,12 @@ QStringList Lines(QString text)
 
 QString Plain1251(const QString& text, const QString& where, const TReport& report)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (In1251(c)) {
-            out += c;
-            continue;
-        }
-        const QString instead = NearestForm(c);
+    return Win1251ToQString(QStringToNearest1251(text, [&](QChar c, const QString& instead) {
         if (report)
             report(QStringLiteral("%1: the character %2 (U+%3) written as \"%4\"")
                        .arg(where, QString(c), QString::number(c.unicode(), 16).toUpper().rightJustified(4, '0'),
                             instead));
-        out += instead;
-    }
-    return out;
+    }));
 }
 
 namespace {

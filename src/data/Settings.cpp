@@ -133,29 +133,45 @@ void ReadSettings(QSettings& user, QSettings* game)
     PrintGrayscale = false;
     PrintForPlayCard = false;
 
-    if (game && game->status() == QSettings::NoError && game->contains("MainDir")) {
-        const QVariant v = game->value("MainDir");
-        if (v.typeId() == QMetaType::QString)
-            MainDir = v.toString().toStdString();
-        else if (v.typeId() == QMetaType::QStringList) // a text store splits at unquoted commas
-            MainDir = v.toStringList().join(", ").toStdString();
-        else
-            InvalidType("MainDir");
+    // Each value is read on its own: a value of the wrong type keeps the setting as it
+    // was and is reported, and the values after it are read all the same (one bad
+    // value must not reset the others, which the write at the end would make lasting).
+    std::string errors;
+    auto readOne = [&errors](auto&& read) {
+        try {
+            read();
+        } catch (const ESettingsError& e) {
+            if (!errors.empty())
+                errors += '\r';
+            errors += e.what();
+        }
+    };
+
+    if (game && game->status() == QSettings::NoError && game->contains("MainDir"))
+        readOne([&] {
+            const QVariant v = game->value("MainDir");
+            if (v.typeId() == QMetaType::QString)
+                MainDir = v.toString().toStdString();
+            else if (v.typeId() == QMetaType::QStringList) // a text store splits at unquoted commas
+                MainDir = v.toStringList().join(", ").toStdString();
+            else
+                InvalidType("MainDir");
+        });
+
+    if (user.status() == QSettings::NoError) {
+        if (user.contains("PrintGrayscale"))
+            readOne([&] { PrintGrayscale = ReadInteger(user, "PrintGrayscale") != 0; });
+        if (user.contains("PrintForPlayCard"))
+            readOne([&] { PrintForPlayCard = ReadInteger(user, "PrintForPlayCard") != 0; });
+        if (user.contains("ArtImageType"))
+            readOne([&] { ArtImageType = ReadInteger(user, "ArtImageType"); });
+        if (user.contains("CardTextType"))
+            readOne([&] { CardTextType = static_cast<uint8_t>(ReadInteger(user, "CardTextType") & 0xFF); });
+        if (user.contains("DrawReminderText"))
+            readOne([&] { DrawReminderText = ReadInteger(user, "DrawReminderText") != 0; });
     }
-
-    if (user.status() != QSettings::NoError)
-        return; // the store cannot be read: keep the current values
-
-    if (user.contains("PrintGrayscale"))
-        PrintGrayscale = ReadInteger(user, "PrintGrayscale") != 0;
-    if (user.contains("PrintForPlayCard"))
-        PrintForPlayCard = ReadInteger(user, "PrintForPlayCard") != 0;
-    if (user.contains("ArtImageType"))
-        ArtImageType = ReadInteger(user, "ArtImageType");
-    if (user.contains("CardTextType"))
-        CardTextType = static_cast<uint8_t>(ReadInteger(user, "CardTextType") & 0xFF);
-    if (user.contains("DrawReminderText"))
-        DrawReminderText = ReadInteger(user, "DrawReminderText") != 0;
+    if (!errors.empty())
+        throw ESettingsError(errors);
 }
 
 void WriteSettings(QSettings& user)

@@ -59,9 +59,10 @@ void ResetSettings();
 
 // Reads the settings: both print settings become false, MainDir comes from the game's
 // store when it names it, the five user settings from the user's store where present.
-// A value of the wrong type throws `ESettingsError` "Invalid data type for '<name>'";
-// the values read before it keep their new values. A user store that cannot be read
-// is skipped silently.
+// Each value is read on its own: a value of the wrong type leaves its setting as it
+// was and the others are still read; at the end `ESettingsError` reports every bad
+// value once ("Invalid data type for '<name>'", several joined by CR). A user store
+// that cannot be read is skipped silently.
 void ReadSettings();
 // Writes the five user settings (Booleans as 0 or 1). A store that cannot be written
 // is skipped silently.

@@ -35,6 +35,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -721,13 +722,37 @@ void TMainForm::aCreateExecute()
 }
 
 namespace {
-const char* const kDeckFilter = "Колоды Tomelark (*.mdc);;Все файлы (*)";
+const char* const kOpenDeckFilter =
+    "Все колоды (*.mdc *.txt *.dec *.dek *.cod *.dck *.mwDeck *.csv);;Колоды Tomelark (*.mdc);;Все файлы (*)";
+const char* const kSaveDeckFilter =
+    "Колоды Tomelark (*.mdc);;Текстовый список (*.txt);;Колоды Cockatrice (*.cod);;Колоды MTGO (*.dek)";
 const char* const kDeckSuffix = "mdc";
+
+// The file name with the extension of the chosen file type when it has none of the
+// deck formats' own.
+QString WithFormatExtension(const QString& fileName, const QString& chosenFilter)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == "mdc" || suffix == "txt" || suffix == "dec" || suffix == "cod" || suffix == "dek")
+        return fileName;
+    static const QRegularExpression ext(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch m = ext.match(chosenFilter);
+    return m.hasMatch() ? fileName + '.' + m.captured(1) : fileName;
+}
 } // namespace
+
+void TMainForm::UpdateCaption()
+{
+    if (!FData || FData->DeckFileName.empty())
+        setWindowTitle(BaseCaption());
+    else
+        setWindowTitle(BaseCaption() + U(" [") + QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName))
+                       + U("]"));
+}
 
 void TMainForm::aOpenExecute()
 {
-    const QString fileName = UserDialogs().OpenFileName(this, OpenDialogDir, U(kDeckFilter), U(kDeckSuffix));
+    const QString fileName = UserDialogs().OpenFileName(this, OpenDialogDir, U(kOpenDeckFilter), U(kDeckSuffix));
     if (fileName.isEmpty())
         return;
     OpenDialogDir = QFileInfo(fileName).absolutePath();
@@ -736,12 +761,14 @@ void TMainForm::aOpenExecute()
     TWaitCursor wait;
     // Whatever happens: the deck grid takes the focus (the picture shows the deck's
     // entry), the count is brought up to date; then an error reaches the error box.
+    // the count and the caption are brought up to date (a deck whose reading stopped
+    // has no file); then an error reaches the error box.
     TScopeExit cleanup([this] {
         DeckGrid->setFocus(Qt::OtherFocusReason);
         UpdateDeckCountLabel();
+        UpdateCaption();
     });
     FData->LoadDeck(QFile::encodeName(fileName).toStdString());
-    setWindowTitle(BaseCaption() + U(" [") + fileName + U("]"));
 }
 
 void TMainForm::SaveDeckUnder(const QString& fileName)
@@ -751,7 +778,7 @@ void TMainForm::SaveDeckUnder(const QString& fileName)
     TWaitCursor wait;
     TScopeExit cleanup([this] { UpdateDeckCountLabel(); });
     FData->SaveDeck(QFile::encodeName(fileName).toStdString());
-    setWindowTitle(BaseCaption() + U(" [") + fileName + U("]"));
+    UpdateCaption();
 }
 
 void TMainForm::aSaveExecute()
@@ -762,9 +789,12 @@ void TMainForm::aSaveExecute()
 
 void TMainForm::aSaveAsExecute()
 {
-    const QString fileName = UserDialogs().SaveFileName(this, SaveDialogDir, U(kDeckFilter), U(kDeckSuffix));
+    QString chosenFilter;
+    QString fileName =
+        UserDialogs().SaveFileName(this, SaveDialogDir, U(kSaveDeckFilter), U(kDeckSuffix), &chosenFilter);
     if (fileName.isEmpty())
         return;
+    fileName = WithFormatExtension(fileName, chosenFilter);
     SaveDialogDir = QFileInfo(fileName).absolutePath();
     SaveDeckUnder(fileName);
 }

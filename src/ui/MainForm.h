@@ -123,6 +123,8 @@ public:
     // Saves the deck under a file name (save and save as).
     void SaveDeckUnder(const QString& fileName);
     void UpdateDeckCountLabel();
+    // The caption: the product and version, and the deck's file when it has one.
+    void UpdateCaption();
     void UpdateCardsCountLabel();
     // The folder the open and save dialogs start in: "decks" beside the program.
     QString DecksFolder() const;

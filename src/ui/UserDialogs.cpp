@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QMessageBox>
 
 namespace {
@@ -19,15 +20,24 @@ QString TitleOrName()
 }
 
 QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
-                      const QString& filter, const QString& defaultSuffix)
+                      const QString& filter, const QString& defaultSuffix, QString* selectedFilter = nullptr)
 {
     QFileDialog dialog(parent, QString(), directory, filter);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // A name typed without extension takes the one of the chosen file type.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        static const QRegularExpression ext(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch m = ext.match(chosen);
+        if (m.hasMatch())
+            dialog.setDefaultSuffix(m.captured(1));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 
@@ -50,9 +60,9 @@ public:
         return RunFileDialog(parent, QFileDialog::AcceptOpen, directory, filter, defaultSuffix);
     }
     QString SaveFileName(QWidget* parent, const QString& directory, const QString& filter,
-                         const QString& defaultSuffix) override
+                         const QString& defaultSuffix, QString* selectedFilter) override
     {
-        return RunFileDialog(parent, QFileDialog::AcceptSave, directory, filter, defaultSuffix);
+        return RunFileDialog(parent, QFileDialog::AcceptSave, directory, filter, defaultSuffix, selectedFilter);
     }
 };
 

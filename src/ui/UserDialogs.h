@@ -20,8 +20,10 @@ public:
     // never asks before replacing a file.
     virtual QString OpenFileName(QWidget* parent, const QString& directory, const QString& filter,
                                  const QString& defaultSuffix) = 0;
+    // `selectedFilter` (when given) receives the filter the user chose; the default
+    // suffix follows the chosen filter's first extension.
     virtual QString SaveFileName(QWidget* parent, const QString& directory, const QString& filter,
-                                 const QString& defaultSuffix) = 0;
+                                 const QString& defaultSuffix, QString* selectedFilter = nullptr) = 0;
 };
 
 // The dialogs in use: the real Qt boxes unless replaced.

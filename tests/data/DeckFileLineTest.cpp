@@ -52,7 +52,16 @@ INSTANTIATE_TEST_SUITE_P(
                     CardLineCase{"1 Fire // Ice", 1, "", "Fire/Ice", ""},
                     CardLineCase{"2 [IN] Fire//Ice (1)", 2, "IN", "Fire/Ice", "A"},
                     CardLineCase{"3 [AP] Fire //", 3, "AP", "Fire", ""},
-                    CardLineCase{"5", 5, "", "", ""}));
+                    CardLineCase{"5", 5, "", "", ""},
+                    // Other programs' forms of the set and the variant.
+                    CardLineCase{"4 Llanowar Elves (7ED) 253", 4, "7E", "Llanowar Elves", ""},
+                    CardLineCase{"1 Urza's Rage (INV) 178 *F*", 1, "IN", "Urza's Rage", ""},
+                    CardLineCase{"20 Forest (7ED) B", 20, "7E", "Forest", "B"},
+                    CardLineCase{"4 [ODY:292] Psychatog", 4, "OD", "Psychatog", ""},
+                    CardLineCase{"4 Llanowar Elves|7ED", 4, "7E", "Llanowar Elves", ""},
+                    CardLineCase{"2 Forest|ONS|3", 2, "ON", "Forest", "C"},
+                    CardLineCase{"2 Fire // Ice (APC) 128", 2, "AP", "Fire/Ice", ""},
+                    CardLineCase{"1 Dark Ritual (XYZ) 9", 1, "XYZ", "Dark Ritual", ""}));
 
 TEST(DeckFileLines, NameNoteEmptyAndCommentLines)
 {
@@ -69,6 +78,13 @@ TEST(DeckFileLines, NameNoteEmptyAndCommentLines)
         {" \t\r ", TDeckLine::dlSkip, ""},
         {"// Creatures", TDeckLine::dlSkip, ""},
         {"  //", TDeckLine::dlSkip, ""},
+        {"# comment", TDeckLine::dlSkip, ""},
+        {"Deck", TDeckLine::dlSection, "deck"},
+        {"Sideboard", TDeckLine::dlSection, "sideboard"},
+        {"SIDEBOARD:", TDeckLine::dlSection, "sideboard:"},
+        {"Creatures (24)", TDeckLine::dlSection, "creatures (24)"},
+        {"[Main]", TDeckLine::dlSection, "main"},
+        {"LAYOUT MAIN:(1,6)(NONE,false,50)", TDeckLine::dlSkip, ""},
     };
     for (const auto& c : cases) {
         TDeckLine line = ParseDeckLine(c.line);
@@ -77,25 +93,31 @@ TEST(DeckFileLines, NameNoteEmptyAndCommentLines)
     }
 }
 
-TEST(DeckFileLines, CountThatIsNotADecimalIntegerIsAConversionError)
+TEST(DeckFileLines, CountsOfOtherProgramsAndLinesWithoutOne)
 {
     struct Case {
         const char* line;
-        const char* message;
+        int32_t count;
+        const char* name;
     } cases[] = {
-        {"4x Island", "'4x' is not a valid integer value"},
-        {"Island", "'Island' is not a valid integer value"},
-        {"x4 [7E] Island", "'x4' is not a valid integer value"},
-        {"$10 Island", "'$10' is not a valid integer value"},
-        {"- Island", "'-' is not a valid integer value"},
-        {"99999999999 Island", "'99999999999' is not a valid integer value"},
+        {"4x Island", 4, "Island"},       {"4 x Island", 4, "Island"},   {"x4 [7E] Island", 4, "Island"},
+        {"4X Island", 4, "Island"},       {"Island", 1, "Island"},       {"Island x3", 3, "Island"},
+        {"Island 2x", 2, "Island"},       {"$10 Island", 1, "$10 Island"}, {"SB: 2 Naturalize", 2, "Naturalize"},
+        {"sb:1 Opt", 1, "Opt"},
     };
     for (const auto& c : cases) {
+        const TDeckLine line = ParseDeckLine(c.line);
+        ASSERT_EQ(line.Kind, TDeckLine::dlCard) << c.line;
+        EXPECT_EQ(line.Count, c.count) << c.line;
+        EXPECT_EQ(line.Name, c.name) << c.line;
+    }
+    // More copies than a deck can hold: an error naming the line.
+    for (const char* line : {"10000 Island", "99999999999 Island", "Island x12345"}) {
         try {
-            ParseDeckLine(c.line);
-            ADD_FAILURE() << "no error for " << c.line;
-        } catch (const EConvertError& e) {
-            EXPECT_STREQ(e.what(), c.message);
+            ParseDeckLine(line, 7);
+            ADD_FAILURE() << "no error for " << line;
+        } catch (const EDeckFormatError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(Utf8ToWin1251("Строка 7: "), 0), 0u) << e.what();
         }
     }
     EXPECT_EQ(DeckStrToInt("-2147483648"), INT32_MIN);

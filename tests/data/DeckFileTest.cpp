@@ -147,25 +147,33 @@ TEST_F(DeckFileTest, FindCardForDeckFallbacks)
         const char* set;
         const char* version;
         bool found;
+        const char* nameAfter;
         const char* setAfter;
         const char* versionAfter;
     } cases[] = {
-        {"Forest", "7E", "B", true, "7E", "B"},
-        {"Forest", "7E", "E", true, "7E", ""},
-        {"Plains", "7E", "E", true, "7E", "A"},
-        {"Shivan Dragon", "", "", true, "7E", "B"},
-        {"Shivan Dragon", "IN", "C", true, "IN", ""},
-        {"Shivan Dragon", "AP", "", true, "7E", "B"},
-        {"forest", "7E", "", false, "7E", ""},
-        {"Nothing", "IN", "B", false, "IN", "B"},
+        {"Forest", "7E", "B", true, "Forest", "7E", "B"},
+        {"Forest", "7E", "E", true, "Forest", "7E", ""},
+        {"Plains", "7E", "E", true, "Plains", "7E", "A"},
+        {"Shivan Dragon", "", "", true, "Shivan Dragon", "7E", "B"},
+        {"Shivan Dragon", "IN", "C", true, "Shivan Dragon", "IN", ""},
+        {"Shivan Dragon", "AP", "", true, "Shivan Dragon", "7E", "B"},
+        // A variant without a set: the set that has it, the variant kept.
+        {"Shivan Dragon", "", "C", true, "Shivan Dragon", "7E", "C"},
+        // Letter case and blanks, and the Russian name, when nothing matches exactly.
+        {"forest", "7E", "", true, "Forest", "7E", ""},
+        {"SHIVAN   dragon", "IN", "", true, "Shivan Dragon", "IN", ""},
+        {"Эльфы Лановара", "", "", true, "Llanowar Elves", "7E", ""},
+        {"эльфы  лановара", "7E", "", true, "Llanowar Elves", "7E", ""},
+        {"Nothing", "IN", "B", false, "Nothing", "IN", "B"},
     };
     for (const auto& c : cases) {
-        std::string set = c.set, version = c.version;
-        EXPECT_EQ(D->FindCardForDeck(c.name, set, version), c.found) << c.name;
+        std::string name = W(c.name), set = c.set, version = c.version;
+        EXPECT_EQ(D->FindCardForDeck(name, set, version), c.found) << c.name;
+        EXPECT_EQ(name, c.nameAfter) << c.name;
         EXPECT_EQ(set, c.setAfter) << c.name;
         EXPECT_EQ(version, c.versionAfter) << c.name;
         if (c.found) {
-            EXPECT_EQ(D->BaseTable.FieldByName("Name").AsString(), c.name);
+            EXPECT_EQ(D->BaseTable.FieldByName("Name").AsString(), c.nameAfter);
             EXPECT_EQ(D->BaseTable.FieldByName("Set").AsString(), set);
             EXPECT_EQ(D->BaseTable.FieldByName("Version").AsString(), version);
         }
@@ -183,24 +191,40 @@ TEST_F(DeckFileTest, MissingCardsAreReportedAndReadingGoesOn)
     EXPECT_EQ(D->DeckTotal, 2);
 }
 
-TEST_F(DeckFileTest, ABadCountStopsReadingAndKeepsWhatWasRead)
+TEST_F(DeckFileTest, ACountBeyondWhatADeckHoldsIsRefusedAndTheDeckStaysAsItWas)
 {
     Open(FileCards());
+    Load("Name: Before\r\n2 Forest\r\n");
+    const std::string before = D->DeckFileName;
     D->BaseTable.SetIndexName("");
-    try {
-        Load("Name: Half\r\n2 Forest\r\n1 [AP] Fire/Ice\r\n4x Forest (A)\r\nNote: never\r\n1 Plains\r\n");
-        FAIL() << "no error";
-    } catch (const EConvertError& e) {
-        EXPECT_STREQ(e.what(), "'4x' is not a valid integer value");
+    for (const char* content : {"Name: Half\r\n2 Forest\r\n1 [AP] Fire/Ice\r\n20000 Forest (A)\r\n1 Plains\r\n",
+                                "2000000000 Forest\r\n", "9999 Forest\r\n9999 Plains\r\n" /* fine */}) {
+        WriteFileBytes(Path("big.mdc"), content);
+        if (std::string(content).rfind("9999", 0) == 0) {
+            D->LoadDeck(PathS("big.mdc"));
+            EXPECT_EQ(D->DeckTotal, 19998);
+            continue;
+        }
+        try {
+            D->LoadDeck(PathS("big.mdc"));
+            FAIL() << "no error for " << content;
+        } catch (const EDeckFormatError& e) {
+            EXPECT_NE(std::string(e.what()).find(W("Строка ")), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("9999"), std::string::npos) << e.what();
+        }
+        // Nothing of the refused file reached the deck.
+        EXPECT_EQ(D->DeckName, "Before");
+        EXPECT_EQ(D->DeckFileName, before);
+        EXPECT_EQ(D->DeckTotal, 2);
+        EXPECT_EQ(D->BaseTable.IndexName(), "");
+        EXPECT_FALSE(D->DeckTable.ControlsDisabled());
     }
-    EXPECT_EQ(D->DeckName, "Half");
-    EXPECT_EQ(D->DeckNote, "");
-    EXPECT_EQ(D->DeckFileName, PathS("in.mdc"));
-    EXPECT_EQ(D->DeckTotal, 3);
-    EXPECT_EQ(D->DeckTableName->AsString(), "Forest"); // the first entry is current
-    EXPECT_EQ(Entries().size(), 2u);
-    EXPECT_EQ(D->BaseTable.IndexName(), "");
-    EXPECT_FALSE(D->DeckTable.ControlsDisabled());
+    // The deck total is limited too: 2^31 copies over many lines.
+    std::string many;
+    for (int i = 0; i < 220000; ++i)
+        many += "9999 Forest\r\n";
+    WriteFileBytes(Path("many.mdc"), many);
+    EXPECT_THROW(D->LoadDeck(PathS("many.mdc")), EDeckFormatError);
 }
 
 TEST_F(DeckFileTest, ACardListedAgainAddsToItsEntry)

@@ -112,13 +112,14 @@ TEST_F(SettingsTest, ReadAndWriteBack)
     }
 }
 
-TEST_F(SettingsTest, WrongTypeNamesTheValueAndKeepsWhatWasReadBefore)
+TEST_F(SettingsTest, AWrongTypeIsReportedOnceAndTheOtherValuesAreRead)
 {
     {
         QSettings user(UserFile(), QSettings::IniFormat);
         user.setValue("PrintGrayscale", 1);
         user.setValue("ArtImageType", "pictures");
         user.setValue("CardTextType", 2);
+        user.setValue("DrawReminderText", 0);
     }
     QSettings user(UserFile(), QSettings::IniFormat);
     try {
@@ -127,9 +128,23 @@ TEST_F(SettingsTest, WrongTypeNamesTheValueAndKeepsWhatWasReadBefore)
     } catch (const ESettingsError& e) {
         EXPECT_STREQ(e.what(), "Invalid data type for 'ArtImageType'");
     }
-    EXPECT_TRUE(PrintGrayscale);   // read before the bad value
-    EXPECT_EQ(ArtImageType, 0);    // the bad value leaves its setting alone
-    EXPECT_EQ(CardTextType, 1);    // read after it: never reached
+    EXPECT_TRUE(PrintGrayscale);     // read before the bad value
+    EXPECT_EQ(ArtImageType, 0);      // the bad value leaves its setting alone
+    EXPECT_EQ(CardTextType, 2);      // read after it all the same
+    EXPECT_FALSE(DrawReminderText);
+
+    // Two bad values: both named, in one report.
+    {
+        QSettings twice(UserFile(), QSettings::IniFormat);
+        twice.setValue("CardTextType", "abc");
+    }
+    QSettings twice(UserFile(), QSettings::IniFormat);
+    try {
+        ReadSettings(twice, nullptr);
+        FAIL() << "no error";
+    } catch (const ESettingsError& e) {
+        EXPECT_STREQ(e.what(), "Invalid data type for 'ArtImageType'\rInvalid data type for 'CardTextType'");
+    }
 
     // A list (a text with a comma) where a Boolean belongs is as wrong.
     QFile::remove(UserFile());

@@ -119,14 +119,18 @@ TEST_F(DeckFilesTest, AFailedOpenLeavesTheCaptionAndShowsTheError)
     {
         QFile f(bad);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("  2 [7E] Fog\r\n  4x [7E] Shock\r\n");
+        f.write("  2 [7E] Fog\r\n  20000 [7E] Shock\r\n");
     }
     Form->FindEdit->setFocus();
     Dialogs.OpenAnswers.push_back(bad);
     Trigger(Form->aOpen);
     ASSERT_EQ(Dialogs.Errors.size(), 1);
-    EXPECT_TRUE(Dialogs.Errors[0].contains(Q("4x"))) << Dialogs.Errors[0].toStdString();
+    EXPECT_TRUE(Dialogs.Errors[0].contains(Q("Строка 2"))) << Dialogs.Errors[0].toStdString();
     EXPECT_EQ(Form->windowTitle(), Caption(good));
+    // The open deck stayed, and saving it goes to its own file, never to the bad one.
+    EXPECT_EQ(DeckLines(), (std::vector<std::string>{"1 Shock [7E]"}));
+    Trigger(Form->aSave);
+    EXPECT_EQ(ReadFile(bad), "  2 [7E] Fog\r\n  20000 [7E] Shock\r\n");
     // The clean-up ran: focus on the deck grid, label and cursor up to date.
     EXPECT_EQ(Form->focusWidget(), Form->DeckGrid);
     EXPECT_EQ(Form->DeckCardCountLabel->text(), Q("Число карт: ") + QString::number(DataModule->DeckTotal));
@@ -137,6 +141,37 @@ TEST_F(DeckFilesTest, AFailedOpenLeavesTheCaptionAndShowsTheError)
     Trigger(Form->aOpen);
     EXPECT_EQ(Dialogs.Errors.size(), 2);
     EXPECT_EQ(Form->windowTitle(), Caption(good));
+}
+
+TEST_F(DeckFilesTest, SaveAsWritesTheChosenFileType)
+{
+    AddCards({"Shock", "Llanowar Elves"});
+    const struct {
+        const char* Typed;
+        const char* Filter;
+        const char* File;
+        const char* Begins;
+    } cases[] = {
+        {"decks/list", "Текстовый список (*.txt)", "decks/list.txt", "1 Shock (7ED)"},
+        {"decks/cock", "Колоды Cockatrice (*.cod)", "decks/cock.cod", "<?xml"},
+        {"decks/mtgo", "Колоды MTGO (*.dek)", "decks/mtgo.dek", "<?xml"},
+        {"decks/own", "Колоды Tomelark (*.mdc)", "decks/own.mdc", "  1 [7E] Shock"},
+        {"decks/named.cod", "Колоды Tomelark (*.mdc)", "decks/named.cod", "<?xml"}, // the extension decides
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        Dialogs.SaveAnswers.push_back(Folder.File(Q(c.Typed)));
+        Dialogs.SaveFilterAnswers.push_back(Q(c.Filter));
+        Trigger(Form->aSaveAs);
+        ASSERT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join("\n").toStdString();
+        EXPECT_EQ(ReadFile(Folder.File(Q(c.File))).rfind(c.Begins, 0), 0u) << ReadFile(Folder.File(Q(c.File)));
+        EXPECT_EQ(Form->windowTitle(), Caption(Folder.File(Q(c.File))));
+        // And it opens again as the same deck.
+        Dialogs.OpenAnswers.push_back(Folder.File(Q(c.File)));
+        Trigger(Form->aOpen);
+        EXPECT_EQ(DeckLines(), (std::vector<std::string>{"1 Shock [7E]", "1 Llanowar Elves [7E]"}));
+    }
+    EXPECT_TRUE(Dialogs.SaveFilters.last().contains(Q("Колоды Cockatrice (*.cod)")));
 }
 
 TEST_F(DeckFilesTest, ADeckBuiltSavedAndReopenedAfterARestartIsTheSameDeck)

@@ -56,7 +56,7 @@ public:
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
     void ShowMessage(QWidget*, const QString&, const QString&) override {}
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override { return {}; }
 };
 
 } // namespace

@@ -42,6 +42,8 @@ public:
     std::deque<QString> SaveAnswers;
     QStringList OpenDirectories;
     QStringList SaveDirectories;
+    QStringList SaveFilters;
+    std::deque<QString> SaveFilterAnswers; // the file type the user picks in the save dialog
 
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
     void ShowMessage(QWidget*, const QString& caption, const QString& text) override
@@ -53,9 +55,15 @@ public:
         OpenDirectories << directory;
         return Next(OpenAnswers);
     }
-    QString SaveFileName(QWidget*, const QString& directory, const QString&, const QString&) override
+    QString SaveFileName(QWidget*, const QString& directory, const QString& filter, const QString&,
+                         QString* selectedFilter) override
     {
         SaveDirectories << directory;
+        SaveFilters << filter;
+        if (selectedFilter && !SaveFilterAnswers.empty()) {
+            *selectedFilter = SaveFilterAnswers.front();
+            SaveFilterAnswers.pop_front();
+        }
         return Next(SaveAnswers);
     }
 

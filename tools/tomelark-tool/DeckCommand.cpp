@@ -16,6 +16,10 @@ const char kUsage[] =
     "      line ended by CR LF), converted from Windows-1251 to UTF-8. A line whose card\n"
     "      is not in the card base is reported on standard error and left out. An error\n"
     "      that stops reading prints the deck read so far, then the error (exit 1).\n"
+    "  tomelark-tool deck convert FILE -o OUT [--base DIR]\n"
+    "      Reads a deck file of any format the program opens (.mdc, text lists of Arena,\n"
+    "      MTGO, Moxfield, XMage, Forge and Magic Workstation, Cockatrice .cod, MTGO .dek,\n"
+    "      CSV) and writes it in the format of OUT's extension: .mdc, .txt, .cod or .dek.\n"
     "  tomelark-tool deck ids FILE -o OUT [--base DIR]\n"
     "      Writes the deck's id list file OUT: the number of ids N, the N encyclopedia ids\n"
     "      of all copies in deck order, and 0, each a little-endian 32-bit integer.\n";
@@ -55,7 +59,7 @@ int RunDeck(const std::vector<std::string>& argsIn)
     std::vector<std::string> args = argsIn;
     const std::string base = ToolBaseDir(args);
     if (args.empty())
-        throw ToolUsageError{"missing subcommand: show or ids"};
+        throw ToolUsageError{"missing subcommand: show, convert or ids"};
     const std::string sub = args[0];
     if (sub == "show") {
         if (args.size() != 2)
@@ -63,7 +67,7 @@ int RunDeck(const std::vector<std::string>& argsIn)
         TToolDataModule data(base);
         return Show(*data, args[1]);
     }
-    if (sub == "ids") {
+    if (sub == "ids" || sub == "convert") {
         std::string file, out;
         for (size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "-o") {
@@ -77,10 +81,13 @@ int RunDeck(const std::vector<std::string>& argsIn)
             }
         }
         if (file.empty() || out.empty())
-            throw ToolUsageError{"ids takes FILE -o OUT"};
+            throw ToolUsageError{sub + " takes FILE -o OUT"};
         TToolDataModule data(base);
         LoadForTool(*data, file);
-        data->SaveDeckEncIDs(out);
+        if (sub == "ids")
+            data->SaveDeckEncIDs(out);
+        else
+            data->SaveDeck(out);
         return 0;
     }
     throw ToolUsageError{"unknown subcommand '" + sub + "'"};

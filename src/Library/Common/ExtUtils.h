@@ -7,10 +7,12 @@
 
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+class QChar;
 class QString;
 
 // ---------------------------------------------------------------------------
@@ -38,6 +40,15 @@ public:
 // Windows-1251 cannot hold become '?'; `ok` (when given) tells whether all fitted.
 QString Win1251ToQString(std::string_view text);
 std::string QStringToWin1251(const QString& text, bool* ok = nullptr);
+
+// Text from elsewhere (other programs' files, public data) in Windows-1251: each
+// character the code page lacks in its nearest form ("Æ" as "Ae", a minus sign as
+// "-", a letter with marks as the letter, a zero-width space as nothing, else "?");
+// `replaced` (when given) hears of each such character and what was written instead.
+std::string QStringToNearest1251(const QString& text,
+                                 const std::function<void(QChar, const QString&)>& replaced = {});
+// The nearest form of one character (the character itself when the code page has it).
+QString NearestForm1251(QChar ch);
 
 // UTF-8 literals of the source code to Windows-1251 and back (messages, captions).
 std::string Utf8ToWin1251(std::string_view utf8, bool* ok = nullptr);

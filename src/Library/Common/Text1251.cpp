@@ -137,6 +137,50 @@ std::string QStringToWin1251(const QString& text, bool* ok)
     return out;
 }
 
+QString NearestForm1251(QChar ch)
+{
+    switch (ch.unicode()) {
+    case 0x00C6: return QStringLiteral("Ae");
+    case 0x00E6: return QStringLiteral("ae");
+    case 0x0152: return QStringLiteral("Oe");
+    case 0x0153: return QStringLiteral("oe");
+    case 0x00DF: return QStringLiteral("ss");
+    case 0x2212: case 0x2010: case 0x2011: case 0x2012: case 0x2015: return QStringLiteral("-");
+    case 0x2032: return QStringLiteral("'");
+    case 0x2033: return QStringLiteral("\"");
+    case 0x2605: return QStringLiteral("*");
+    case 0x2007: case 0x2008: case 0x2009: case 0x200A: case 0x202F: case 0x3000: return QStringLiteral(" ");
+    case 0x200B: case 0x200C: case 0x200D: case 0x2060: case 0xFEFF: return QString();
+    default: break;
+    }
+    if (EncodeChar(ch.unicode()) >= 0)
+        return QString(ch);
+    // A Latin letter with marks: the letter alone.
+    const QString decomposed = QString(ch).normalized(QString::NormalizationForm_D);
+    if (!decomposed.isEmpty() && decomposed[0].unicode() < 0x80 && decomposed[0].isLetter())
+        return QString(decomposed[0]);
+    return QStringLiteral("?");
+}
+
+std::string QStringToNearest1251(const QString& text, const std::function<void(QChar, const QString&)>& replaced)
+{
+    std::string out;
+    out.reserve(size_t(text.size()));
+    for (QChar ch : text) {
+        const int b = EncodeChar(ch.unicode());
+        if (b >= 0) {
+            out.push_back(char(b));
+            continue;
+        }
+        const QString instead = NearestForm1251(ch);
+        if (replaced)
+            replaced(ch, instead);
+        for (QChar c : instead)
+            out.push_back(char(EncodeChar(c.unicode())));
+    }
+    return out;
+}
+
 std::string Utf8ToWin1251(std::string_view utf8, bool* ok)
 {
     return QStringToWin1251(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())), ok);
