@@ -46,7 +46,8 @@ MTGJSON ?= ../shared/mtgjson
 cardbase: build
 	$(BUILD_DIR)/bin/tomelark-tool cardbase import-mtgjson \
 		$(foreach s,7ED INV PLS APC ODY TOR JUD ONS,$(MTGJSON)/$(s).json) \
-		--russian $(MTGJSON)/ru --russian-extra assets/cardbase-russian.json -o assets/cardbase.json
+		--russian $(MTGJSON)/ru --russian-extra assets/cardbase-russian.json \
+		--glossary assets/glossary-ru.json -o assets/cardbase.json
 
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done

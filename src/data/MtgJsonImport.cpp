@@ -299,24 +299,49 @@ struct TRussianData {
     std::map<QString, TRussianText> Texts; // by English name
     TVocabulary TypeLines;                  // whole type parts ("Legendary Creature")
     TVocabulary TypeWords;                  // single words
+    std::map<QString, QString> Glossary;    // the project's decided types, words and phrases
+
+    std::optional<QString> Decided(const QString& english) const
+    {
+        const auto it = Glossary.find(english);
+        return it == Glossary.end() ? std::nullopt : std::optional<QString>(it->second);
+    }
 
     QString TranslateType(const QString& englishType) const
     {
-        const QStringList parts = TypeMarkup(englishType).split(QStringLiteral(" - "));
         QStringList out;
-        for (const QString& part : parts) {
-            if (const auto whole = TypeLines.Find(part)) {
-                out << *whole;
-                continue;
+        for (const QString& half : TypeMarkup(englishType).split('/')) {
+            QStringList parts;
+            for (const QString& part : half.split(QStringLiteral(" - "))) {
+                if (const auto whole = Decided(part)) {
+                    parts << *whole;
+                    continue;
+                }
+                if (const auto whole = TypeLines.Find(part)) {
+                    parts << *whole;
+                    continue;
+                }
+                QStringList words;
+                for (const QString& word : part.split(' ', Qt::SkipEmptyParts))
+                    words << Decided(word).value_or(TypeWords.Find(word).value_or(word));
+                parts << words.join(' ');
             }
-            QStringList words;
-            for (const QString& word : part.split(' ', Qt::SkipEmptyParts))
-                words << TypeWords.Find(word).value_or(word);
-            out << words.join(' ');
+            out << parts.join(QStringLiteral(" - "));
         }
-        return out.join(QStringLiteral(" - "));
+        return out.join('/');
     }
 };
+
+void ReadGlossaryTypes(const std::string& file, TRussianData& ru)
+{
+    if (file.empty())
+        return;
+    const QJsonObject glossary = ReadJsonObject(QFile::decodeName(file.c_str()));
+    const QJsonObject types = glossary.value(QLatin1String("types")).toObject();
+    for (auto it = types.begin(); it != types.end(); ++it)
+        if (it.value().isString())
+            ru.Glossary[it.key()] = it.value().toString();
+}
 
 void LearnTypeLine(TRussianData& ru, const QString& english, const QString& russian)
 {
@@ -482,7 +507,8 @@ void TMtgJsonImport::Run(TTable& table)
 {
     Report.clear();
     const TReport report = [this](const QString& line) { Report.push_back(line.toStdString()); };
-    const TRussianData ru = ReadRussian(RussianDir);
+    TRussianData ru = ReadRussian(RussianDir);
+    ReadGlossaryTypes(GlossaryFile, ru);
     const auto extra = ReadExtra(RussianExtraFile);
 
     // The sets in the program's order, whatever the order of the files.
@@ -680,7 +706,8 @@ void TMtgJsonImport::Run(TTable& table)
         r.NameR = choose("NameR", nameR, own.NameR, r.Name);
         r.TypeR = choose("TypeR", typeR, own.TypeR, ru.TranslateType(r.Type));
         r.TextR = choose("TextR", textR, own.TextR, r.BasicLand ? r.Text : QString());
-        r.FlavorR = choose("FlavorR", flavorR, own.FlavorR, QString());
+        // Our own flavour text first: an official one may belong to another text.
+        r.FlavorR = own.FlavorR ? *own.FlavorR : choose("FlavorR", flavorR, own.FlavorR, QString());
     }
 
     // The sets' order, then the collector numbers.

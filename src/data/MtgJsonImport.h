@@ -24,8 +24,11 @@
 //              type line, rules and flavour text of the most recent Russian-language
 //              printing, in the same markup; where none exists, the project's own text
 //              (the extra file), else NameR the English name, TypeR the type line
-//              translated word by word with the vocabulary of the official Russian type
-//              lines (an unknown word stays English), TextR and FlavorR empty.
+//              translated part by part and word by word with the glossary's types,
+//              then the vocabulary of the official Russian type lines (an unknown word
+//              stays English), TextR and FlavorR empty. A flavour text of the project's
+//              own goes before an official one: the official flavour comes from a later
+//              printing, which often carries another text than these cards.
 // Records come in the order of the sets (SetCodes), then of their collector numbers.
 //
 // Whatever the mapping does not know is reported, one line each, never dropped in
@@ -56,6 +59,9 @@ public:
     std::vector<std::string> SetFiles; // native paths of the eight set files
     std::string RussianDir;            // folder of the Russian data; empty: none
     std::string RussianExtraFile;      // the project's own Russian texts; empty: none
+    // The project's glossary (its "types": English type words and phrases -> Russian),
+    // which translates the type lines that have no official Russian; empty: none.
+    std::string GlossaryFile;
     // What the import reported (UTF-8), in the order of the records.
     std::vector<std::string> Report;
 

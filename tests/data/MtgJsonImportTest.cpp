@@ -53,6 +53,7 @@ TMtgJsonImport FullImport()
         import.SetFiles.push_back(QFile::encodeName(MtgJsonDir() + "/" + set + ".json").toStdString());
     import.RussianDir = QFile::encodeName(MtgJsonDir() + "/ru").toStdString();
     import.RussianExtraFile = TOMELARK_SOURCE_DIR "/assets/cardbase-russian.json";
+    import.GlossaryFile = TOMELARK_SOURCE_DIR "/assets/glossary-ru.json";
     return import;
 }
 

@@ -25,10 +25,12 @@ const char* const Usage =
     "  tomelark-tool cardbase import JSON -o CDS\n"
     "      build the card base file CDS from the JSON source; a card the table would\n"
     "      refuse or a text outside Windows-1251 stops it with a message naming the card\n"
-    "  tomelark-tool cardbase import-mtgjson SETFILE... [--russian DIR] [--russian-extra FILE] -o OUT\n"
+    "  tomelark-tool cardbase import-mtgjson SETFILE... [--russian DIR] [--russian-extra FILE]\n"
+    "                                     [--glossary FILE] -o OUT\n"
     "      build the card base from MTGJSON set files (version 3) of the eight sets, the\n"
     "      Russian names and Russian-language printings in DIR and the project's own Russian\n"
-    "      texts in FILE; OUT ending in .json gets the JSON source, else a card base file.\n"
+    "      texts in FILE, type lines from the glossary; OUT ending in .json gets the JSON\n"
+    "      source, else a card base file.\n"
     "      What the mapping does not know is reported on standard error, one line each.\n";
 
 // A message naming a file (native path) in front of an error text (Windows-1251).
@@ -110,6 +112,8 @@ int ImportMtgJson(const std::vector<std::string>& args)
             import.RussianDir = value();
         else if (args[i] == "--russian-extra")
             import.RussianExtraFile = value();
+        else if (args[i] == "--glossary")
+            import.GlossaryFile = value();
         else if (args[i].rfind("-", 0) == 0)
             throw ToolUsageError{"unknown option " + args[i]};
         else
