@@ -358,7 +358,7 @@ TAP_CENTRE = (CX, 292)
 def tap_arrow():
     """The arrow's outline."""
     cx, cy = TAP_CENTRE
-    r_in, r_out = 112, 214
+    r_in, r_out = 96, 222
     r_mid = (r_in + r_out) / 2
     a_tail, a_neck, a_tip = 215, 2, -62
     return path(
@@ -386,8 +386,9 @@ TAP_BACKING = 16  # "C" reaches this far under the rim, so no white shows beyond
 
 
 def glyph_tap():
-    """T: the black rim of the tap arrow; its inside stays open for "C"."""
-    return [outer(tap_arrow())] + [hole(c) for c in inset(tap_arrow(), TAP_RIM)]
+    """T: the tap arrow, solid black as the printed cards show it, so that it still
+    reads as an arrow in a circle of a dozen pixels."""
+    return [outer(tap_arrow())]
 
 
 def glyph_tap_backing():

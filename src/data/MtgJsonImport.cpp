@@ -183,7 +183,12 @@ QString FlavorMarkup(const QString& flavor)
 {
     QStringList out;
     bool inAttribution = false;
-    for (const QString& line : Lines(flavor)) {
+    // An attribution run on behind its quotation ("...справимся».— Лорд Хилнет") goes on
+    // a line of its own.
+    static const QRegularExpression runOn(QStringLiteral("([»\"!?.])\\s*\\x{2014}\\s*(?=\\S)"));
+    QString text = flavor;
+    text.replace(runOn, QStringLiteral("\\1\n\u2014"));
+    for (const QString& line : Lines(text)) {
         if (line.startsWith(kLongDash)) {
             out << QStringLiteral("--") + line.mid(1).trimmed();
             inAttribution = true;
@@ -493,6 +498,27 @@ QString BasicLandText(const QString& text)
     return QString();
 }
 
+// Paragraph breaks some Russian texts of the public data lost ("ПолетКаждый раз",
+// "...Захватом.)Бдительность"): Russian never sets a capital right after a small
+// letter, a full stop or a closing parenthesis within a word, so a break goes there.
+QString RestoreParagraphs(const QString& text, const QString& where, const TReport& report)
+{
+    static const QRegularExpression glued(QStringLiteral("(?<=[а-яё.)])(?=[А-ЯЁ])"));
+    QString out = text;
+    qsizetype from = 0;
+    for (;;) {
+        const QRegularExpressionMatch m = glued.match(out, from);
+        if (!m.hasMatch())
+            break;
+        const qsizetype at = m.capturedStart();
+        const QString word = out.mid(at, out.indexOf(QRegularExpression(QStringLiteral("[\\s(]")), at) - at);
+        report(where + QStringLiteral(": a lost paragraph break restored before \"%1\"").arg(word));
+        out.insert(at, QChar('\n'));
+        from = at + 1;
+    }
+    return out;
+}
+
 // The halves' type lines: one when they are the same, else joined by "/".
 QString OneOrJoined(const QStringList& types)
 {
@@ -651,7 +677,8 @@ void TMtgJsonImport::Run(TTable& table)
         if (r.Halves.isEmpty()) {
             if (const TRussianText* t = textOf(r.Name)) {
                 typeR = TypeMarkup(Plain1251(t->Type, where + " TypeR", report));
-                const QString text = Plain1251(t->Text, where + " TextR", report);
+                const QString text = RestoreParagraphs(Plain1251(t->Text, where + " TextR", report),
+                                                       where + " TextR", report);
                 QString own = nameR.value_or(QString());
                 QString marked = RulesMarkup(text, own, where + " TextR", report);
                 if (!t->Name.isEmpty() && t->Name != own)
@@ -706,8 +733,12 @@ void TMtgJsonImport::Run(TTable& table)
         r.NameR = choose("NameR", nameR, own.NameR, r.Name);
         r.TypeR = choose("TypeR", typeR, own.TypeR, ru.TranslateType(r.Type));
         r.TextR = choose("TextR", textR, own.TextR, r.BasicLand ? r.Text : QString());
-        // Our own flavour text first: an official one may belong to another text.
+        // Our own flavour text first: an official one may belong to another text. A card
+        // printed without flavour text has none in Russian either (a later printing's
+        // flavour is not this card's).
         r.FlavorR = own.FlavorR ? *own.FlavorR : choose("FlavorR", flavorR, own.FlavorR, QString());
+        if (r.Flavor.isEmpty())
+            r.FlavorR.clear();
     }
 
     // The sets' order, then the collector numbers.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -123,12 +124,26 @@ int TCanvas::YToDevice(int length) const
 // ---------------------------------------------------------------------------
 // Text.
 
+double TCanvas::FontPixels() const
+{
+    if (Mode == TMapMode::Pixels)
+        return std::max(1, Font.Height);
+    const double exact = std::abs(Font.Height) * double(DpiY_) / 254.0;
+    if (WholePixelFonts)
+        return std::max(1, RoundSaturated(exact));
+    return std::max(1.0, exact);
+}
+
 const QFont& TCanvas::RealisedFont(int32_t* pixelSize)
 {
-    const int32_t pixels = std::max(1, YToDevice(Font.Height));
+    const double pixels = FontPixels();
     if (pixels != CachedPixels || Font.Style != CachedStyle || Font.Name != CachedName) {
         QFont f(QString::fromStdString(Font.Name));
-        f.setPixelSize(pixels);
+        // The exact size asked for, also between whole pixels, so that every 0.1 mm
+        // of a character height is a real step. Qt takes fractional sizes in points,
+        // which the device turns into pixels at its own resolution.
+        const int deviceDpi = Device && Device->logicalDpiY() > 0 ? Device->logicalDpiY() : 96;
+        f.setPointSizeF(pixels * 72.0 / deviceDpi);
         f.setBold((Font.Style & fsBold) != 0);
         f.setItalic((Font.Style & fsItalic) != 0);
         // Advances scale with the size (no horizontal grid fitting), so a face drawn at
@@ -142,20 +157,41 @@ const QFont& TCanvas::RealisedFont(int32_t* pixelSize)
         CachedStyle = Font.Style;
     }
     if (pixelSize)
-        *pixelSize = pixels;
+        *pixelSize = std::max(1, RoundSaturated(pixels));
     return Cached;
+}
+
+std::string TCanvas::FontKey() const
+{
+    char size[32];
+    std::snprintf(size, sizeof size, "|%.6f|%u", CachedPixels, CachedStyle);
+    return CachedName + size;
 }
 
 int32_t TCanvas::FontPixelSize() const
 {
-    return std::max(1, YToDevice(Font.Height));
+    return std::max(1, RoundSaturated(FontPixels()));
 }
 
 TSize TCanvas::TextExtent(std::string_view text)
 {
     RealisedFont();
     const QFontMetricsF& m = *CachedMetrics;
-    const double w = text.empty() ? 0.0 : m.horizontalAdvance(Win1251ToQString(text));
+    double w = 0.0;
+    if (!text.empty()) {
+        // Texts are measured again and again while a text is fitted: the advances of
+        // each font are kept.
+        auto& widths = Advances[FontKey()];
+        const auto known = widths.find(std::string(text));
+        if (known != widths.end()) {
+            w = known->second;
+        } else {
+            w = m.horizontalAdvance(Win1251ToQString(text));
+            if (widths.size() > 4096)
+                widths.clear();
+            widths.emplace(std::string(text), w);
+        }
+    }
     const double h = m.ascent() + m.descent();
     if (Mode == TMapMode::Pixels)
         return TSize{RoundSaturated(w), RoundSaturated(h)};

@@ -13,11 +13,10 @@
 //     The card face and printer pages are laid out in this mapping.
 //
 // Fonts. `Font.Height` is a character height (the cell height without internal
-// leading) in the units of the current mapping; a font is realised at an integer
-// pixel size. For an outline font the character height is its em height, which is
-// exactly what QFont's pixel size sets (ascent + descent minus internal leading equals
-// the em), so a character height of h logical units becomes the pixel size
-// round(h * D / 254) in the metric mapping (at least 1), and h itself in pixels.
+// leading) in the units of the current mapping. For an outline font the character
+// height is its em height, so a character height of h logical units becomes the pixel
+// size h * D / 254 in the metric mapping, exactly, between whole pixels too (at least
+// 1; `WholePixelFonts` rounds it to whole pixels), and h itself in pixels.
 // Text extents come back in logical units: the advance width and the cell height
 // (ascent + descent) measured at that pixel size and converted back.
 //
@@ -38,6 +37,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct TSize {
@@ -125,8 +125,12 @@ public:
     int32_t TextWidth(std::string_view text) { return TextExtent(text).cx; }
     int32_t TextHeight(std::string_view text) { return TextExtent(text).cy; }
     void TextOut(int32_t x, int32_t y, std::string_view text);
-    // Realised pixel size of the current font.
+    // Realised pixel size of the current font, rounded; FontPixels() unrounded.
     int32_t FontPixelSize() const;
+    double FontPixels() const;
+    // Fonts of the metric mapping at whole pixel sizes (the captions, which are drawn
+    // in the pixel mapping at the size they were measured at).
+    bool WholePixelFonts = false;
 
     // --- shapes (pen and brush as set)
     // Fills with the brush colour, no outline.
@@ -166,10 +170,13 @@ private:
 
     // Cache of the realised font.
     std::string CachedName;
-    int32_t CachedPixels = -1;
+    double CachedPixels = -1;
     unsigned CachedStyle = ~0u;
     QFont Cached;
     std::optional<QFontMetricsF> CachedMetrics;
+    // Advance widths of measured texts, by realised font.
+    std::string FontKey() const;
+    std::unordered_map<std::string, std::unordered_map<std::string, double>> Advances;
 };
 
 // Keeps a canvas's mapping and restores it when the scope ends, also on errors.

@@ -251,6 +251,13 @@ std::pair<TCard, TCard> SplitCard(const TCard& card)
 
 TSize DrawCaption(TCanvas& canvas, const TRect& rect, std::string_view text, int align)
 {
+    // Measured at the whole pixel size it is drawn at, in the pixel mapping.
+    struct TWholePixels {
+        TCanvas& C;
+        bool Saved;
+        explicit TWholePixels(TCanvas& c) : C(c), Saved(c.WholePixelFonts) { C.WholePixelFonts = true; }
+        ~TWholePixels() { C.WholePixelFonts = Saved; }
+    } wholePixels(canvas);
     canvas.Font.Color = Qt::black;
     TSize ext = canvas.TextExtent(text);
     while (rect.Right - rect.Left < ext.cx && canvas.Font.Height > 1) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 // ---------------------------------------------------------------------------
 // Colours. The outline of a symbol is its fill made darker in the HLS model with each
@@ -157,6 +158,19 @@ TManaSymbol GetManaSymbol(char code)
 // ---------------------------------------------------------------------------
 // Symbol rows.
 
+std::vector<std::string> SymbolCodes(std::string_view codes)
+{
+    std::vector<std::string> out;
+    for (size_t i = 0; i < codes.size(); ++i) {
+        std::string code(1, codes[i]);
+        if (codes[i] >= '0' && codes[i] <= '9')
+            while (i + 1 < codes.size() && codes[i + 1] >= '0' && codes[i + 1] <= '9')
+                code += codes[++i];
+        out.push_back(std::move(code));
+    }
+    return out;
+}
+
 TSize DrawSymbols(TCanvas& canvas, const TRect& rect, std::string_view codes, int align, bool measureOnly)
 {
     const TCanvasFont saved = canvas.Font;
@@ -169,15 +183,23 @@ TSize DrawSymbols(TCanvas& canvas, const TRect& rect, std::string_view codes, in
     const TSize o = canvas.TextExtent("O");
     const int32_t cx2 = o.cx;
     const int32_t cy2 = o.cy;
-    const int32_t step = RoundSaturated(1.05 * cx2);
-    const int32_t n = int32_t(codes.size());
+    const int32_t gap = RoundSaturated(1.05 * cx2) - cx2;
+    // A number of several digits is one generic symbol: its digits side by side in an
+    // oval as much wider than the circle as the digits need.
+    const int32_t digitStep = RoundSaturated(kDigitSpacing * cx2);
+    const std::vector<std::string> symbols = SymbolCodes(codes);
+    auto widthOf = [&](const std::string& code) { return cx2 + int32_t(code.size() - 1) * digitStep; };
+    int32_t total = 0;
+    for (const std::string& code : symbols)
+        total += widthOf(code) + gap;
+    const int32_t n = int32_t(symbols.size());
 
     const bool leftwards = align == 2;
     int32_t x;
     if (align == 2)
         x = rect.Right;
     else if (align == 6)
-        x = (rect.Left + rect.Right - n * step) / 2;
+        x = (rect.Left + rect.Right - total) / 2;
     else
         x = rect.Left;
     const int32_t start = x;
@@ -185,14 +207,15 @@ TSize DrawSymbols(TCanvas& canvas, const TRect& rect, std::string_view codes, in
 
     const bool greyPrint = IsPrinting && PrintGrayscale;
     for (int32_t k = 0; k < n; ++k) {
-        const char code = codes[size_t(leftwards ? n - 1 - k : k)];
-        const TManaSymbol sym = GetManaSymbol(code);
+        const std::string& code = symbols[size_t(leftwards ? n - 1 - k : k)];
+        const TManaSymbol sym = GetManaSymbol(code[0]);
+        const int32_t w = widthOf(code);
         if (leftwards)
-            x -= step;
+            x -= w + gap;
         if (!measureOnly) {
             if (sym.Circle) {
                 const int32_t top = Up(canvas, y, -((cy2 - cx2) / 2));
-                TRect square{x, top, x + cx2, Up(canvas, top, -cx2)};
+                TRect square{x, top, x + w, Up(canvas, top, -cx2)};
                 if (greyPrint) {
                     square.Left -= 1;
                     square.Right += 1;
@@ -207,19 +230,22 @@ TSize DrawSymbols(TCanvas& canvas, const TRect& rect, std::string_view codes, in
                 canvas.BrushClear = false;
                 canvas.PenWidth = 1;
                 canvas.Ellipse(square);
-                if (sym.Glyph == "T") {
-                    canvas.Font.Color = Qt::white;
-                    canvas.TextOut(x, y, "C");
-                }
                 canvas.Font.Color = Qt::black;
-                canvas.TextOut(x, y, sym.Glyph);
+                if (code.size() == 1) {
+                    canvas.TextOut(x, y, sym.Glyph);
+                } else {
+                    // Each digit's glyph is centred in a circle's width: the digits are
+                    // spread around the oval's middle.
+                    for (size_t d = 0; d < code.size(); ++d)
+                        canvas.TextOut(x + RoundSaturated(double(d) * digitStep), y, std::string(1, code[d]));
+                }
             } else {
                 canvas.Font.Color = Qt::black;
                 canvas.TextOut(x + cx2 / 3, y, "/");
             }
         }
         if (!leftwards)
-            x += step;
+            x += w + gap;
     }
     canvas.Font = saved;
     return TSize{x - start, cy2};

@@ -17,6 +17,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr const char* SymbolFontName = "ZizorUvaride";
 
@@ -35,6 +36,13 @@ TManaSymbol GetManaSymbol(char code);
 // 0..240) and the lightness lowered by `delta` (not below 0): the outline colour of a
 // symbol's fill.
 QColor DarkerByLightness(QColor color, int delta);
+
+// The symbols of a row of codes: one per character, but a run of digits is one
+// generic mana symbol ("16" is sixteen, not one and six).
+std::vector<std::string> SymbolCodes(std::string_view codes);
+// How far apart the digits of a generic symbol of several digits stand, in circle
+// widths; the oval of such a symbol is wider by this for each digit after the first.
+inline constexpr double kDigitSpacing = 0.44;
 
 // Draws, or only measures, the row of symbols for `codes`. Returns the signed
 // horizontal extent (negative for right alignment, where the row grows leftwards from

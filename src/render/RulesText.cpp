@@ -4,6 +4,7 @@
 #include "render/ManaSymbols.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -87,45 +88,107 @@ void LayoutRulesText(TCanvas& canvas, const TRect& box, std::string_view rules, 
 
 // ---------------------------------------------------------------------------
 
+void TRulesLayout::Pass(const std::vector<std::string>& paragraphs, bool measureOnly)
+{
+    Alignment = 0;
+    for (size_t i = 0; i < paragraphs.size(); ++i) {
+        const TSize r = LayoutParagraph(paragraphs[i], measureOnly);
+        if (i + 1 < paragraphs.size() && paragraphs[i][0] != '&')
+            LinePos.Top -= RoundSaturated(r.cy * ParagraphGap);
+        LinePos.Right = std::max(LinePos.Right, LinePos.Left + r.cx);
+    }
+}
+
+bool TRulesLayout::FitsAt(const std::vector<std::string>& paragraphs, int32_t height)
+{
+    if (const auto known = Measured.find(height); known != Measured.end()) {
+        LinePos = known->second.second;
+        return known->second.first;
+    }
+    Canvas.Font.Height = height;
+    Canvas.Font.Style = 0;
+    LinePos = Box;
+    Widths.clear();
+    Pass(paragraphs, true);
+    ++Measures;
+    const bool fits = LinePos.Top >= Box.Bottom && LinePos.Right <= Box.Right;
+    Measured[height] = {fits, LinePos};
+    return fits;
+}
+
 void TRulesLayout::Run(const std::vector<std::string>& paragraphs)
 {
     Fitted = false;
+    Measured.clear();
+    const int32_t start = std::max(1, Canvas.Font.Height);
+    // The largest height, in whole units from the starting one down, at which the text
+    // fits; a text that does not fit even at one unit is drawn at that size, from the
+    // top of the box. A smaller height never needs more room, so the search starts
+    // where the room the text took at the starting height says it will fit (the area
+    // of a text goes with the square of its height), then walks to the boundary by
+    // doubling steps and halves between; StepByStep tries the heights one by one from
+    // the top instead.
+    int32_t chosen = start;
     bool forced = false;
-    LinePos = TRect{0, 0, 0, 0};
-    const int32_t boxHeight = Box.Top - Box.Bottom;
-    for (;;) {
-        Canvas.Font.Style = 0;
-        if (!Fitted && RectWidth(LinePos) > 0) {
-            Fitted = LinePos.Top >= Box.Bottom && LinePos.Right <= Box.Right;
-            if (!Fitted) {
-                // Shrink by one unit; a text that does not fit even at one unit is
-                // drawn at that size, from the top of the box.
-                if (Canvas.Font.Height > 1)
-                    Canvas.Font.Height -= 1;
-                else
-                    Fitted = forced = true;
+    if (!FitsAt(paragraphs, start)) {
+        if (StepByStep) {
+            for (chosen = start - 1; chosen >= 1 && !FitsAt(paragraphs, chosen); --chosen) {
             }
-        }
-        if (Fitted) {
-            const int32_t used = Box.Top - LinePos.Top;
-            int32_t s = (boxHeight - used) / 2;
-            if (forced && s < 0)
-                s = 0;
-            LinePos = TRect{Box.Left, Box.Top - s, Box.Right, Box.Bottom};
         } else {
-            LinePos = Box;
+            const double used = std::max<int32_t>(1, Box.Top - LinePos.Top);
+            const double wide = std::max<int32_t>(1, LinePos.Right - Box.Left);
+            double ratio = std::sqrt((Box.Top - Box.Bottom) / used);
+            ratio = std::min(ratio, (Box.Right - Box.Left) / wide);
+            const int32_t guess = std::clamp(int32_t(start * ratio), 1, start - 1);
+            int32_t fits = 0, fails = start; // the answer lies in [fits, fails)
+            if (FitsAt(paragraphs, guess)) {
+                fits = guess;
+                for (int32_t step = 1; fits + step < fails; step *= 2) {
+                    if (!FitsAt(paragraphs, fits + step)) {
+                        fails = fits + step;
+                        break;
+                    }
+                    fits += step;
+                }
+            } else {
+                fails = guess;
+                for (int32_t step = 1; fails - step > fits; step *= 2) {
+                    if (FitsAt(paragraphs, fails - step)) {
+                        fits = fails - step;
+                        break;
+                    }
+                    fails -= step;
+                }
+            }
+            while (fails - fits > 1) {
+                const int32_t mid = fits + (fails - fits) / 2;
+                if (FitsAt(paragraphs, mid))
+                    fits = mid;
+                else
+                    fails = mid;
+            }
+            chosen = fits;
         }
-        Alignment = 0;
-        for (size_t i = 0; i < paragraphs.size(); ++i) {
-            const TSize r = LayoutParagraph(paragraphs[i], !Fitted);
-            if (i + 1 < paragraphs.size() && paragraphs[i][0] != '&')
-                LinePos.Top -= RoundSaturated(r.cy * ParagraphGap);
-            LinePos.Right = std::max(LinePos.Right, LinePos.Left + r.cx);
+        if (chosen < 1) {
+            chosen = 1;
+            forced = true;
         }
-        if (Fitted)
-            break;
     }
-    FittedHeight = Canvas.Font.Height;
+    // The drawing pass, centred vertically by the room the text takes at that height.
+    if (!FitsAt(paragraphs, chosen))
+        forced = true;
+    const int32_t boxHeight = Box.Top - Box.Bottom;
+    const int32_t usedHeight = Box.Top - LinePos.Top;
+    int32_t gap = (boxHeight - usedHeight) / 2;
+    if (forced && gap < 0)
+        gap = 0;
+    Fitted = true;
+    Canvas.Font.Height = chosen;
+    Canvas.Font.Style = 0;
+    Widths.clear();
+    LinePos = TRect{Box.Left, Box.Top - gap, Box.Right, Box.Bottom};
+    Pass(paragraphs, false);
+    FittedHeight = chosen;
 }
 
 TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOnly)
@@ -142,62 +205,84 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
         rest.erase(0, 1);
     }
 
-    std::string line;
-    if (rest.find('\\') != std::string::npos)
-        line = CutWord(rest, "\\", true);
-
     const int32_t boxWidth = Box.Right - Box.Left;
     int32_t widest = boxWidth;
-    unsigned lineStyle = Canvas.Font.Style;
     int32_t h = 0;
-    // Width of the line collected so far, -1 while it is one word not measured alone.
-    int32_t lineWidth = 0;
-    {
-        const TSize m = DrawRulesLine(LinePos, line, true);
+    // Every word is measured once, in the style it starts in (a parenthesis turns
+    // italics on and off); a line's width is its words' and blanks' widths added.
+    // Words recur ("target", "creature"): their widths at this height are kept.
+    auto measure = [&](const std::string& piece, unsigned style, unsigned& after) {
+        after = style;
+        for (char c : piece) {
+            if (c == '(')
+                after |= fsItalic;
+            else if (c == ')')
+                after &= ~unsigned(fsItalic);
+        }
+        const auto key = std::make_pair(style, piece);
+        if (const auto known = Widths.find(key); known != Widths.end()) {
+            h = LineHeight;
+            return known->second;
+        }
+        Canvas.Font.Style = style;
+        const TSize m = DrawRulesLine(LinePos, piece, true);
         if (m.cy)
-            h = m.cy;
-        widest = std::max(widest, m.cx);
-        lineWidth = m.cx;
+            h = LineHeight = m.cy;
+        Widths.emplace(key, m.cx);
+        return m.cx;
+    };
+    auto blank = [&](unsigned style) {
+        unsigned ignored;
+        return measure(" ", style, ignored);
+    };
+
+    std::string line;
+    unsigned lineStyle = Canvas.Font.Style; // the style the line starts in
+    unsigned afterLine = lineStyle;         // and the style after it
+    int32_t lineWidth = 0;
+    if (rest.find('\\') != std::string::npos) {
+        line = CutWord(rest, "\\", true);
+        lineWidth = measure(line, lineStyle, afterLine);
+        widest = std::max(widest, lineWidth);
     }
 
     for (;;) {
         const bool chunk = rest.find('\\') != std::string::npos;
         const std::string word = CutWord(rest, chunk ? "\\" : " ", true);
-        const std::string candidate = line.empty() ? word : line + " " + word;
-        Canvas.Font.Style = lineStyle;
-        const TSize m = DrawRulesLine(LinePos, candidate, true);
-        if (!candidate.empty())
-            h = m.cy;
-        if (m.cx <= boxWidth && !word.empty()) {
-            line = candidate;
-            lineWidth = m.cx;
-            continue;
+        unsigned afterWord = afterLine;
+        int32_t wordWidth = 0;
+        if (!word.empty()) {
+            wordWidth = measure(word, afterLine, afterWord);
+            const int32_t candidate = line.empty() ? wordWidth : lineWidth + blank(afterLine) + wordWidth;
+            if (candidate <= boxWidth) {
+                line = line.empty() ? word : line + " " + word;
+                lineWidth = candidate;
+                afterLine = afterWord;
+                continue;
+            }
         }
-        // A single word wider than the box would run out of it: its width is reported
-        // like that of a first chunk, so the fitting loop shrinks the text until it fits.
-        if (lineWidth < 0) {
-            const unsigned style = Canvas.Font.Style;
-            Canvas.Font.Style = lineStyle;
-            lineWidth = DrawRulesLine(LinePos, line, true).cx;
-            Canvas.Font.Style = style;
-        }
+        // The line collected so far goes out (empty before a first word wider than the
+        // box). Such a word counts as wide as it is, so the fitting shrinks the text
+        // until it fits.
         widest = std::max(widest, lineWidth);
-        // Emit the line collected so far.
         if (!measureOnly) {
             TRect r = LinePos;
-            if (Alignment == 2) {
-                Canvas.Font.Style = lineStyle;
-                r.Left = r.Right - DrawRulesLine(r, line, true).cx;
-            }
+            if (Alignment == 2)
+                r.Left = r.Right - lineWidth;
             Canvas.Font.Style = lineStyle;
             DrawRulesLine(r, line, false);
         }
-        lineStyle = Canvas.Font.Style;
+        if (h == 0) {
+            unsigned ignored;
+            measure("O", lineStyle, ignored);
+        }
         LinePos.Top -= RoundSaturated(h * LineSpacing);
-        line = word;
-        lineWidth = -1;
         if (word.empty())
             break;
+        line = word;
+        lineWidth = wordWidth;
+        lineStyle = afterLine;
+        afterLine = afterWord;
     }
     return TSize{widest, RoundSaturated(h * LineSpacing)};
 }
@@ -235,9 +320,15 @@ TSize TRulesLayout::DrawRulesLine(const TRect& rect, std::string_view line, bool
         if (c == '%') {
             FlushRun(run, x, rect.Top, digits, measureOnly);
             // A "%" at the end of the line has no code: an empty symbol circle.
-            const char code = i + 1 < line.size() ? line[++i] : '\0';
+            std::string code(1, i + 1 < line.size() ? line[++i] : '\0');
+            // Digit symbols one after the other ("%1%0") are one number: {10}.
+            if (IsDigit(code[0]))
+                while (i + 2 < line.size() && line[i + 1] == '%' && IsDigit(line[i + 2])) {
+                    code += line[i + 2];
+                    i += 2;
+                }
             const TRect area{x, rect.Top, rect.Right, rect.Bottom};
-            x += DrawSymbolsSmooth(Canvas, area, std::string_view(&code, 1), 0, measureOnly).cx;
+            x += DrawSymbolsSmooth(Canvas, area, code, 0, measureOnly).cx;
         } else if (c == '(') {
             FlushRun(run, x, rect.Top, digits, measureOnly);
             run = "(";

@@ -13,7 +13,9 @@
 // Works in the metric mapping (0.1 mm, y upwards): moving down subtracts from y.
 #include "render/Canvas.h"
 
+#include <map>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -30,13 +32,20 @@ std::vector<std::string> RulesParagraphs(std::string_view rules, std::string_vie
 // the starting character height set; leaves the font at the fitted height.
 void LayoutRulesText(TCanvas& canvas, const TRect& box, std::string_view rules, std::string_view flavour);
 
+// Every layout tries the heights one by one (for comparison with the search).
+inline bool RulesTextStepByStep = false;
+
 // The layout state of one LayoutRulesText call and its steps, open for tests.
 class TRulesLayout {
 public:
     TRulesLayout(TCanvas& canvas, const TRect& box) : Canvas(canvas), Box(box), LinePos(box) {}
 
-    // Runs the measuring passes and the drawing pass over the paragraphs.
+    // Runs the measuring passes and the drawing pass over the paragraphs: the text is
+    // drawn at the largest height, in whole units from the canvas's current one down,
+    // at which it fits the box.
     void Run(const std::vector<std::string>& paragraphs);
+    // One measuring pass at a height; true when the text fits the box.
+    bool FitsAt(const std::vector<std::string>& paragraphs, int32_t height);
     // Breaks one paragraph into lines at the line position, measuring or drawing;
     // returns (the box width, or the width of a wider first chunk or single word, and
     // the line height).
@@ -52,9 +61,21 @@ public:
     bool Fitted = false;
     // Height at which the drawing pass ran (after Run).
     int32_t FittedHeight = 0;
+    // Measuring passes Run made.
+    int Measures = 0;
+    // Try the heights one by one from the top instead of searching them by halving
+    // (the same result; for comparison).
+    bool StepByStep = RulesTextStepByStep;
     static constexpr double LineSpacing = 1.0;
     static constexpr double ParagraphGap = 0.4;
 
 private:
+    void Pass(const std::vector<std::string>& paragraphs, bool measureOnly);
+    // The measuring passes of one Run: fits, and where the text ended, by height.
+    std::map<int32_t, std::pair<bool, TRect>> Measured;
+    // Widths of the words at the height being laid out, by style and text, and the
+    // line height they came with.
+    std::map<std::pair<unsigned, std::string>, int32_t> Widths;
+    int32_t LineHeight = 0;
     void FlushRun(std::string& run, int32_t& x, int32_t top, bool digits, bool measureOnly);
 };

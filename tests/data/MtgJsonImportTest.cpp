@@ -117,6 +117,8 @@ TEST(MtgJsonMarkup, CostTypeFlavourAndCharacters)
         {"\"Hence 'banished'...\"\n—William Shakespeare,\nRomeo and Juliet",
          "\"Hence 'banished'...\"\n--William Shakespeare, Romeo and Juliet"},
         {"\"One.\"\n—A\n\"Two.\"\n—B", "\"One.\"\n--A\n\"Two.\"\n--B"},
+        {"«Со всем остальным мы справимся».— Лорд Хилнет", "«Со всем остальным мы справимся».\n--Лорд Хилнет"},
+        {"A dash—inside stays.", "A dash—inside stays."},
     };
     for (const auto& f : flavours)
         EXPECT_EQ(mtgjson::FlavorMarkup(Q(f.In)), Q(f.Out)) << f.In;
@@ -284,4 +286,8 @@ TEST_F(MtgJsonImportTest, CardsAPlayerKnows)
     EXPECT_NE(fireIce.Text.find(" // "), std::string::npos);
     EXPECT_EQ(card("Skyship Weatherlight", "PS", "B").MtgEncID, 29293); // the starred art
     EXPECT_EQ(card("Draco", "PS").Cost, "16");
+    // A paragraph break the public Russian text lost is restored.
+    EXPECT_NE(card("Serra Angel", "7E").TextR.find(W(")#\nБдительность")), std::string::npos);
+    // A card printed without flavour text has no Russian flavour of a later printing.
+    EXPECT_EQ(card("Fog", "7E").FlavorR, "");
 }

@@ -136,26 +136,41 @@ TEST(ManaSymbolRow, MeasuringDrawsNothing)
     EXPECT_EQ(e.cy, a.cy);
 }
 
-TEST(ManaSymbolRow, TapBackingAndSlash)
+TEST(ManaSymbolRow, TapSlashAndNumbers)
 {
     TSymbolCanvas t;
     const TSize s = DrawSymbols(*t.Canvas, Row, Utf8ToWin1251("T/з"), 0, false);
     std::vector<TDrawRecord> texts = OfKind(t.Rec, TDrawRecord::Text);
-    ASSERT_EQ(texts.size(), 4u);
-    EXPECT_EQ(texts[0].text, "C");
-    EXPECT_EQ(texts[0].font.Color, QColor(Qt::white));
-    EXPECT_EQ(texts[1].text, "T");
-    EXPECT_EQ(texts[1].font.Color, QColor(Qt::black));
-    EXPECT_EQ(texts[2].text, "/");
-    EXPECT_EQ(texts[3].text, "G");
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].text, "T"); // the solid arrow alone, in black
+    EXPECT_EQ(texts[0].font.Color, QColor(Qt::black));
+    EXPECT_EQ(texts[1].text, "/");
+    EXPECT_EQ(texts[2].text, "G");
     std::vector<TDrawRecord> circles = OfKind(t.Rec, TDrawRecord::Ellipse);
     ASSERT_EQ(circles.size(), 2u); // none under the slash
     EXPECT_EQ(circles[1].brush, QColor(176, 255, 176));
     const int step = s.cx / 3;
     const int side = circles[0].rect.Right - circles[0].rect.Left;
     // The slash takes a full step and stands a third of a circle in.
-    EXPECT_EQ(texts[2].rect.Left, Row.Left + step + side / 3);
+    EXPECT_EQ(texts[1].rect.Left, Row.Left + step + side / 3);
     EXPECT_EQ(circles[1].rect.Left, Row.Left + 2 * step);
+
+    // A number of two digits is one symbol, in a wider oval, both digits on it.
+    EXPECT_EQ(SymbolCodes("16G"), (std::vector<std::string>{"16", "G"}));
+    EXPECT_EQ(SymbolCodes("1R/1U"), (std::vector<std::string>{"1", "R", "/", "1", "U"}));
+    TSymbolCanvas n;
+    const TSize wide = DrawSymbols(*n.Canvas, Row, "16", 0, false);
+    const std::vector<TDrawRecord> ovals = OfKind(n.Rec, TDrawRecord::Ellipse);
+    ASSERT_EQ(ovals.size(), 1u);
+    const int ovalWidth = ovals[0].rect.Right - ovals[0].rect.Left;
+    EXPECT_NEAR(ovalWidth, side * (1 + kDigitSpacing), 2);
+    const std::vector<TDrawRecord> digits = OfKind(n.Rec, TDrawRecord::Text);
+    ASSERT_EQ(digits.size(), 2u);
+    EXPECT_EQ(digits[0].text, "1");
+    EXPECT_EQ(digits[1].text, "6");
+    EXPECT_GT(digits[1].rect.Left, digits[0].rect.Left);
+    EXPECT_LT(wide.cx, 2 * step); // narrower than two symbols
+    EXPECT_GT(wide.cx, step);
 }
 
 TEST(ManaSymbolRow, GreyPrintingCircles)
