@@ -664,9 +664,14 @@ void TMtgJsonImport::Run(TTable& table)
             }
             return found.join(r.Halves.isEmpty() ? QString() : QStringLiteral("/"));
         };
+        // A "Russian" name without a Cyrillic letter is the English one left in the
+        // public data (Assault, Battery), not a translation.
+        static const QRegularExpression cyrillic(QStringLiteral("[А-Яа-яЁё]"));
         auto nameOf = [&](const QString& part) -> std::optional<QString> {
             const auto it = ru.Names.find(part);
-            return it == ru.Names.end() ? std::nullopt : std::optional<QString>(it->second.Name);
+            if (it == ru.Names.end() || !cyrillic.match(it->second.Name).hasMatch())
+                return std::nullopt;
+            return it->second.Name;
         };
         auto textOf = [&](const QString& part) -> const TRussianText* {
             const auto it = ru.Texts.find(part);
@@ -692,6 +697,13 @@ void TMtgJsonImport::Run(TTable& table)
             for (const QString& half : r.Halves) {
                 const TRussianText* t = textOf(half);
                 if (!t) {
+                    all = false;
+                    break;
+                }
+                // A half whose Russian text holds the whole card's (both halves, "//"
+                // and all) cannot be told apart from its other half.
+                if (t->Text.contains(QStringLiteral("//"))) {
+                    report(where + QStringLiteral(": the Russian text of %1 holds the whole card; not used").arg(half));
                     all = false;
                     break;
                 }
