@@ -69,6 +69,21 @@ TCard SplitCard()
     return c;
 }
 
+// A rules text of `bytes` bytes no card has: words and symbols over and over, in one
+// paragraph, or one symbol repeated. Drawn at the smallest height, clipped.
+TCard HostileText(size_t bytes, bool symbolsOnly)
+{
+    TCard c = LongText();
+    const std::string unit = symbolsOnly ? std::string("%W") : c.TextR + " ";
+    std::string text;
+    while (text.size() < bytes)
+        text += unit;
+    text.resize(bytes);
+    c.TextR = text;
+    c.Text = text;
+    return c;
+}
+
 void DrawInto(benchmark::State& state, const TCard& card, int w, int h)
 {
     QImage picture(w, h, QImage::Format_RGB888);
@@ -85,6 +100,10 @@ void BM_LongText_300x433(benchmark::State& s) { DrawInto(s, LongText(), 300, 433
 void BM_LongText_624x880(benchmark::State& s) { DrawInto(s, LongText(), 624, 880); }
 void BM_SplitCard_300x433(benchmark::State& s) { DrawInto(s, SplitCard(), 300, 433); }
 void BM_SplitCard_624x880(benchmark::State& s) { DrawInto(s, SplitCard(), 624, 880); }
+// Against BM_LongText_300x433: the time grows with the text, no faster.
+void BM_HostileText40K_300x433(benchmark::State& s) { DrawInto(s, HostileText(40000, false), 300, 433); }
+void BM_HostileText160K_300x433(benchmark::State& s) { DrawInto(s, HostileText(160000, false), 300, 433); }
+void BM_HostileSymbols10K_300x433(benchmark::State& s) { DrawInto(s, HostileText(10000, true), 300, 433); }
 
 // The cell of a page bitmap (58 x 82 mm at 300 dpi), drawn as a print run draws it.
 void DrawPrinted(benchmark::State& state, const TCard& card)
@@ -103,6 +122,9 @@ BENCHMARK(BM_LongText_300x433)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongText_624x880)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitCard_300x433)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitCard_624x880)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostileText40K_300x433)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostileText160K_300x433)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostileSymbols10K_300x433)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainCreature_685x969_Printing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongText_685x969_Printing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitCard_685x969_Printing)->Unit(benchmark::kMillisecond);

@@ -44,22 +44,42 @@ std::pair<std::string, std::string> SplitAtMarker(std::string_view text, std::st
 
 std::string RemoveMarkedSpans(std::string_view text, std::string_view opening, std::string_view closing)
 {
-    std::string result(text);
     if (opening.empty())
-        return result; // a pass can never change the text
+        return std::string(text); // a pass can never change the text
+    // One pass over the text, as if the first opening marker and what follows it up to
+    // and including the next closing marker were removed again and again: what has
+    // been kept holds no opening marker, but one may form across the join with the
+    // rest, so the join is looked at before the rest.
+    std::string kept;
+    kept.reserve(text.size());
+    std::string_view rest = text;
+    const size_t k = opening.size();
     for (;;) {
-        const size_t p = result.find(opening);
-        if (p == std::string::npos)
-            return result;
-        std::string_view rest = std::string_view(result).substr(p + opening.size());
+        size_t joined = 0; // characters of the marker that lie in `kept`
+        for (size_t j = std::min(k - 1, kept.size()); j >= 1; --j) {
+            if (std::string_view(kept).substr(kept.size() - j) == opening.substr(0, j)
+                && rest.substr(0, k - j) == opening.substr(j)) {
+                joined = j;
+                break;
+            }
+        }
+        if (joined > 0) {
+            kept.resize(kept.size() - joined);
+            rest.remove_prefix(k - joined);
+        } else {
+            const size_t p = rest.find(opening);
+            if (p == std::string_view::npos) {
+                kept += rest;
+                return kept;
+            }
+            kept += rest.substr(0, p);
+            rest.remove_prefix(p + k);
+        }
         if (!closing.empty()) {
             const size_t q = rest.find(closing);
             if (q != std::string_view::npos)
-                rest = rest.substr(q + closing.size());
+                rest.remove_prefix(q + closing.size());
         }
-        // Every pass that finds the opening marker removes at least the marker, so the
-        // text shrinks and the loop ends.
-        result = result.substr(0, p) + std::string(rest);
     }
 }
 

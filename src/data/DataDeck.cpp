@@ -76,14 +76,14 @@ void TData::NewDeck()
         DeckTable.EmptyDataSet();
     }
     DeckTotal = 0;
+    DeckCopies = 0;
     CountBeforeEdit = 0;
 }
 
-std::vector<int32_t> TData::DeckEncIDs()
+void TData::ForEachDeckCard(const std::function<void(int32_t id, int32_t copies)>& visit)
 {
-    std::vector<int32_t> ids;
     if (!DeckTable.Active())
-        return ids;
+        return;
     TDeckWalkGuard guard(DeckTable, BaseTable);
     for (DeckTable.First(); !DeckTable.Eof(); DeckTable.Next()) {
         const int32_t count = DeckTableCount->AsInteger();
@@ -96,9 +96,24 @@ std::vector<int32_t> TData::DeckEncIDs()
             RaiseError(Utf8ToWin1251("Не найдена карта ") + name + " [" + set + "]");
         // An entry with a count below 1 (only a hand-written deck file brings one)
         // has no copies.
-        const int32_t id = BaseTable.FieldByName("MtgEncID").AsInteger();
-        ids.insert(ids.end(), size_t(std::max<int32_t>(0, count)), id);
+        visit(BaseTable.FieldByName("MtgEncID").AsInteger(), std::max<int32_t>(0, count));
     }
+}
+
+void TData::CheckDeckCards()
+{
+    ForEachDeckCard([](int32_t, int32_t) {});
+}
+
+std::vector<int32_t> TData::DeckEncIDs()
+{
+    std::vector<int32_t> ids;
+    if (DeckCopies > kMaxDeckIds)
+        RaiseError(Utf8ToWin1251("В колоде ") + std::to_string(DeckCopies) +
+                   Utf8ToWin1251(" карт: список номеров составляется не больше чем для ") +
+                   std::to_string(kMaxDeckIds));
+    ids.reserve(size_t(DeckCopies));
+    ForEachDeckCard([&ids](int32_t id, int32_t copies) { ids.insert(ids.end(), size_t(copies), id); });
     return ids;
 }
 

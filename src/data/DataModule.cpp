@@ -1,5 +1,6 @@
 #include "data/DataModule.h"
 
+#include "Library/Common/FileUtils.h"
 #include "Library/Common/PackStream.h"
 #include "data/Settings.h"
 
@@ -7,6 +8,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 TData* Data = nullptr;
@@ -30,6 +32,52 @@ void DefineCardBaseFields(TTable& table)
     table.AddFieldDef("MtgEncID", ftInteger);
     table.AddFieldDef("Text", ftMemo);
     table.AddFieldDef("Flavor", ftMemo);
+}
+
+namespace {
+
+// Whether a loaded table has the card base's fields: each of them, with its type and
+// at least its size (more fields do no harm). The message says what is wrong.
+std::string CardBaseFieldsProblem(TTable& loaded)
+{
+    TTable expected;
+    DefineCardBaseFields(expected);
+    auto typeName = [](TFieldType t) {
+        return std::string(t == ftString ? "string" : t == ftInteger ? "integer" : t == ftMemo ? "memo" : "other");
+    };
+    for (const TFieldDef& want : expected.FieldDefs()) {
+        const auto& have = loaded.FieldDefs();
+        const auto it = std::find_if(have.begin(), have.end(),
+                                     [&](const TFieldDef& d) { return TextEquals(d.Name, want.Name); });
+        if (it == have.end())
+            return "the field " + want.Name + " is missing";
+        if (it->DataType != want.DataType)
+            return "the field " + want.Name + " is of type " + typeName(it->DataType) + ", not " +
+                   typeName(want.DataType);
+        if (want.DataType == ftString && it->Size < want.Size)
+            return "the field " + want.Name + " holds " + std::to_string(it->Size) + " characters, not " +
+                   std::to_string(want.Size);
+    }
+    return {};
+}
+
+} // namespace
+
+void TData::LoadCardBase(const std::string& fileName)
+{
+    const std::string shown = Utf8ToWin1251(fileName);
+    try {
+        // The member's bytes are handed over, not copied: a large card base is in
+        // memory once as bytes and once as records, never more.
+        BaseTable.LoadFromBytes(ReadWholeFile(fileName));
+    } catch (const ETableFileError& e) {
+        throw ETableFileError("Card base " + shown + ": " + e.what());
+    }
+    const std::string problem = CardBaseFieldsProblem(BaseTable);
+    if (!problem.empty()) {
+        BaseTable.Close();
+        throw ETableFileError("Card base " + shown + " is not a card base: " + problem);
+    }
 }
 
 namespace {
@@ -112,11 +160,9 @@ void TData::DataModuleCreate()
         // then the card base through the pack file stream: "data" may be a folder or a
         // pack file. The stream is released when the block ends, also on failure.
         CreateDeckTable();
-        {
-            TPackFileStream stream(CardBaseFileName(), fmOpenRead);
-            stream.SetPosition(0);
-            BaseTable.LoadFromBytes(stream.ReadAll());
-        }
+        // What a save killed half-way left in the data folder goes first.
+        RemoveStaleTemporaryFiles(BaseDir + "data");
+        LoadCardBase(CardBaseFileName());
         BaseTable.SetLogChanges(true);
 
         // 3. The card list: a second cursor over the same records.
@@ -318,10 +364,12 @@ void TData::DeckTableAfterEdit(TTable&)
 
 void TData::DeckTableAfterPost(TTable&)
 {
-    DeckTotal += Copies(DeckTableCount) - CountBeforeEdit;
+    DeckCopies += int64_t(Copies(DeckTableCount)) - CountBeforeEdit;
+    DeckTotal = int32_t(std::min<int64_t>(DeckCopies, INT32_MAX));
 }
 
 void TData::DeckTableBeforeDelete(TTable&)
 {
-    DeckTotal -= Copies(DeckTableCount);
+    DeckCopies -= Copies(DeckTableCount);
+    DeckTotal = int32_t(std::min<int64_t>(DeckCopies, INT32_MAX));
 }

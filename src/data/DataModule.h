@@ -151,7 +151,8 @@ public:
     void RefilterCards();
 
     // --- Deck state (DataDeck.cpp; the table events in DataModule.cpp) ------------------
-    int32_t DeckTotal = 0;       // sum of Count over the entries
+    int32_t DeckTotal = 0;       // sum of Count over the entries, at most 2^31-1
+    int64_t DeckCopies = 0;      // the same sum, exact
     int32_t CountBeforeEdit = 0; // Count of the entry when it went into edit
     std::string DeckName;        // name lines joined by CR
     std::string DeckNote;        // note lines joined by CR
@@ -159,8 +160,12 @@ public:
     // Empties the deck and its state (no per-entry events).
     void NewDeck();
     // For each entry in deck order, Count copies of its card's MtgEncID; EError
-    // "Не найдена карта <name> [<set>]" for an entry whose card is not in the base.
+    // "Не найдена карта <name> [<set>]" for an entry whose card is not in the base,
+    // and for a deck of more than kMaxDeckIds copies before anything is allocated.
     std::vector<int32_t> DeckEncIDs();
+    static constexpr int64_t kMaxDeckIds = 1000000;
+    // The same check that every entry's card is in the base, without the list.
+    void CheckDeckCards();
     // Writes the deck's id list file: the number of ids N, the N ids of DeckEncIDs and
     // a terminating 0, each a little-endian signed 32-bit integer. The list is built
     // first, so a card missing from the base stops it before the file is touched; the
@@ -201,7 +206,13 @@ public:
     bool FindCardForDeck(std::string& name, std::string& set, std::string& version);
 
 private:
+    // Walks the deck entries with each one's card id and copies (raising for a card
+    // that is not in the base).
+    void ForEachDeckCard(const std::function<void(int32_t id, int32_t copies)>& visit);
     void CreateDeckTable();
+    // Loads BaseTable from the card base file, refusing a table without the card
+    // base's fields; the errors name the file.
+    void LoadCardBase(const std::string& fileName);
     void ReportError(const std::string& message);
 };
 

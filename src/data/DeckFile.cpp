@@ -223,12 +223,19 @@ void TData::LoadDeck(const std::string& fileName)
     QFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::ReadOnly))
         throw Exception(FileErrorText("Cannot open file", fileName, file.errorString()));
+    if (file.size() > kMaxDeckFileSize)
+        throw Exception(FileErrorText("Cannot read deck file", fileName,
+                                      QStringLiteral("It is larger than %1 MiB.").arg(kMaxDeckFileSize >> 20)));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Exception(FileErrorText("Cannot read file", fileName, file.errorString()));
     file.close();
-    const TDeckContent content =
-        ReadDeckContent(std::string_view(bytes.constData(), size_t(bytes.size())), fileName);
+    TDeckContent content;
+    try {
+        content = ReadDeckContent(std::string_view(bytes.constData(), size_t(bytes.size())), fileName);
+    } catch (const EDeckFormatError& e) {
+        throw EDeckFormatError("Cannot read deck file \"" + Utf8ToWin1251(fileName) + "\". " + e.what());
+    }
 
     DeckTable.DisableControls();
     struct TControlsGuard {

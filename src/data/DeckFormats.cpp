@@ -79,23 +79,30 @@ bool IsSectionHeading(const std::string& trimmed)
 }
 
 // Removes markers of other programs behind a card: "*F*", "*E*", "*CMDR*".
-std::string WithoutStarMarkers(std::string line)
+std::string WithoutStarMarkers(const std::string& line)
 {
-    for (size_t at = line.find('*'); at != std::string::npos; at = line.find('*', at)) {
-        const size_t end = line.find('*', at + 1);
-        if (end == std::string::npos || end - at > 8 || end == at + 1) {
-            ++at;
-            continue;
+    std::string out;
+    out.reserve(line.size());
+    size_t at = 0;
+    while (at < line.size()) {
+        const size_t star = line.find('*', at);
+        if (star == std::string::npos) {
+            out.append(line, at, std::string::npos);
+            break;
         }
-        bool word = true;
-        for (size_t i = at + 1; i < end; ++i)
-            word = word && ((line[i] >= 'A' && line[i] <= 'Z') || (line[i] >= 'a' && line[i] <= 'z'));
-        if (word)
-            line.erase(at, end - at + 1);
-        else
-            ++at;
+        out.append(line, at, star - at);
+        const size_t end = line.find('*', star + 1);
+        bool word = end != std::string::npos && end - star <= 8 && end > star + 1;
+        for (size_t i = star + 1; word && i < end; ++i)
+            word = (line[i] >= 'A' && line[i] <= 'Z') || (line[i] >= 'a' && line[i] <= 'z');
+        if (word) {
+            at = end + 1;
+        } else {
+            out += '*';
+            at = star + 1;
+        }
     }
-    return line;
+    return out;
 }
 
 // A set code as read: the program's code for one it knows, else as given.
@@ -275,7 +282,9 @@ TDeckLine ParseDeckLine(std::string_view raw, int lineNumber)
     }
     // "(A)" or "(3)": the art variant; "(ODY) 292" of Arena and Moxfield: the set and
     // its collector number, or this program's own "(7ED) A".
-    while (line.find('(') != std::string::npos) {
+    // A card line holds a parenthesised group or two; a line of thousands is no card
+    // line and is not rebuilt for each of them.
+    for (int group = 0; group < 8 && line.find('(') != std::string::npos; ++group) {
         const size_t open = line.find('(');
         const size_t close = line.find(')', open);
         const std::string inside = TrimDeckText(TextBetweenMarkers(line, "(", ")"));
@@ -546,7 +555,19 @@ std::string LowerExtension(std::string_view fileName)
 
 TDeckContent ReadDeckContent(std::string_view bytes, std::string_view fileName)
 {
+    if (int64_t(bytes.size()) > kMaxDeckFileSize)
+        throw EDeckFormatError(W("Файл больше ") + std::to_string(kMaxDeckFileSize >> 20) +
+                               W(" МБ: это не колода"));
     const std::string text = DeckBytesTo1251(bytes);
+    int number = 1;
+    for (size_t start = 0; start < text.size(); ++number) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end - start > kMaxDeckLineLength)
+            LineError(number, W("строка длиннее ") + std::to_string(kMaxDeckLineLength >> 20) + W(" МБ"));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
     const size_t first = text.find_first_not_of(" \t\r\n");
     if (first != std::string::npos && text[first] == '<') {
         // XML reads its own encoding declaration; a byte order mark is part of it.

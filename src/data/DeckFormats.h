@@ -54,6 +54,9 @@ public:
 // The largest count of one line, and of the whole deck.
 inline constexpr int32_t kMaxDeckLineCount = 9999;
 inline constexpr int64_t kMaxDeckTotal = 2147483647;
+// The largest deck file and deck line read: nothing of that size is a deck.
+inline constexpr int64_t kMaxDeckFileSize = int64_t(64) << 20;
+inline constexpr size_t kMaxDeckLineLength = size_t(1) << 20;
 
 // File bytes as Windows-1251 text: the encoding found (byte order mark, valid UTF-8
 // with bytes above 127, else Windows-1251), characters the code page lacks in their
@@ -62,7 +65,8 @@ std::string DeckBytesTo1251(std::string_view bytes);
 
 // The deck in the file's content. `fileName` only helps where the content could be
 // either format. Raises EDeckFormatError for XML that is not well formed, a count
-// above kMaxDeckLineCount, or a deck total beyond kMaxDeckTotal.
+// above kMaxDeckLineCount, a deck total beyond kMaxDeckTotal, more than
+// kMaxDeckFileSize bytes or a line longer than kMaxDeckLineLength.
 TDeckContent ReadDeckContent(std::string_view bytes, std::string_view fileName = {});
 
 // A card name as typed or pasted, in its plain form: typographic apostrophes and

@@ -134,7 +134,7 @@ void TTable::LoadFromFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw ETableFileError("Cannot open table file \"" + path + "\"");
+        throw ETableFileError("Cannot open table file \"" + Utf8ToWin1251(path) + "\"");
     LoadFromStream(in);
 }
 
@@ -151,7 +151,7 @@ void TTable::SaveToFile(const std::string& path)
     try {
         WriteFileReplacing(path, bytes);
     } catch (const EFileWriteError& e) {
-        throw ETableFileError("Cannot save table file \"" + path + "\": " + e.Reason());
+        throw ETableFileError("Cannot save table file \"" + Utf8ToWin1251(path) + "\": " + Utf8ToWin1251(e.Reason()));
     }
 }
 

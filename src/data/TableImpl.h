@@ -506,11 +506,12 @@ struct TTable::TImpl {
             idx->Fields = ResolveFields(Defs(), idx->Def.Fields); // checked before
             idx->Built = false;
         }
-        for (auto& [idx, order] : orders) {
-            if (std::find_if(Indexes.begin(), Indexes.end(), [&](auto& p) { return p.get() == idx; }) ==
+        for (auto& entry : orders) {
+            TTableIndex* idx = entry.first;
+            if (std::find_if(Indexes.begin(), Indexes.end(), [idx](auto& p) { return p.get() == idx; }) ==
                 Indexes.end())
                 continue;
-            idx->Order = std::move(order);
+            idx->Order = std::move(entry.second);
             idx->Built = true;
         }
         if (Active)

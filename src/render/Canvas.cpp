@@ -155,17 +155,18 @@ const QFont& TCanvas::RealisedFont(int32_t* pixelSize)
         CachedName = Font.Name;
         CachedPixels = pixels;
         CachedStyle = Font.Style;
+        char size[32];
+        std::snprintf(size, sizeof size, "|%.6f|%u", CachedPixels, CachedStyle);
+        CachedKey = CachedName + size;
     }
     if (pixelSize)
         *pixelSize = std::max(1, RoundSaturated(pixels));
     return Cached;
 }
 
-std::string TCanvas::FontKey() const
+const std::string& TCanvas::FontKey() const
 {
-    char size[32];
-    std::snprintf(size, sizeof size, "|%.6f|%u", CachedPixels, CachedStyle);
-    return CachedName + size;
+    return CachedKey;
 }
 
 int32_t TCanvas::FontPixelSize() const

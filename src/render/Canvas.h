@@ -174,8 +174,9 @@ private:
     unsigned CachedStyle = ~0u;
     QFont Cached;
     std::optional<QFontMetricsF> CachedMetrics;
+    std::string CachedKey; // name, size and style of the realised font
     // Advance widths of measured texts, by realised font.
-    std::string FontKey() const;
+    const std::string& FontKey() const;
     std::unordered_map<std::string, std::unordered_map<std::string, double>> Advances;
 };
 

@@ -47,11 +47,12 @@ std::string ReplaceAll(std::string text, std::string_view what, std::string_view
 }
 
 // Cuts a text into its non-empty trimmed lines (any run of CR and LF breaks).
-std::vector<std::string> Lines(std::string text)
+std::vector<std::string> Lines(const std::string& whole)
 {
     std::vector<std::string> out;
+    std::string_view text = whole;
     while (!text.empty()) {
-        std::string piece = Trimmed(CutWord(text, "\r\n", true));
+        std::string piece = Trimmed(CutWordView(text, "\r\n", true));
         if (!piece.empty())
             out.push_back(std::move(piece));
     }
@@ -91,7 +92,7 @@ void LayoutRulesText(TCanvas& canvas, const TRect& box, std::string_view rules, 
 void TRulesLayout::Pass(const std::vector<std::string>& paragraphs, bool measureOnly)
 {
     Alignment = 0;
-    for (size_t i = 0; i < paragraphs.size(); ++i) {
+    for (size_t i = 0; i < paragraphs.size() && !PastTheEnd(measureOnly); ++i) {
         const TSize r = LayoutParagraph(paragraphs[i], measureOnly);
         if (i + 1 < paragraphs.size() && paragraphs[i][0] != '&')
             LinePos.Top -= RoundSaturated(r.cy * ParagraphGap);
@@ -191,19 +192,34 @@ void TRulesLayout::Run(const std::vector<std::string>& paragraphs)
     FittedHeight = chosen;
 }
 
+bool TRulesLayout::PastTheEnd(bool measureOnly) const
+{
+    // A measuring pass that has run this far below the box knows that the text does
+    // not fit; the drawing pass draws nothing below the box.
+    const int32_t boxHeight = Box.Top - Box.Bottom;
+    const int32_t end = measureOnly ? Box.Bottom - 3 * boxHeight : Box.Bottom;
+    return LinePos.Top < end;
+}
+
 TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOnly)
 {
-    std::string rest = paragraph;
+    std::string_view rest = paragraph;
     if (!rest.empty() && rest[0] == '&') {
-        rest.erase(0, 1);
+        rest.remove_prefix(1);
         Canvas.Font.Style = fsItalic;
     } else {
         Canvas.Font.Style = 0;
     }
-    if (rest.compare(0, 2, "--") == 0) {
+    if (rest.substr(0, 2) == "--") {
         Alignment = 2;
-        rest.erase(0, 1);
+        rest.remove_prefix(1);
     }
+    // Chunks end at "\" up to the last one, words at blanks after it.
+    const char* const lastChunkEnd = [&] {
+        const size_t at = rest.rfind('\\');
+        return at == std::string_view::npos ? nullptr : rest.data() + at;
+    }();
+    auto inChunks = [&] { return lastChunkEnd && rest.data() <= lastChunkEnd; };
 
     const int32_t boxWidth = Box.Right - Box.Left;
     int32_t widest = boxWidth;
@@ -211,7 +227,7 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
     // Every word is measured once, in the style it starts in (a parenthesis turns
     // italics on and off); a line's width is its words' and blanks' widths added.
     // Words recur ("target", "creature"): their widths at this height are kept.
-    auto measure = [&](const std::string& piece, unsigned style, unsigned& after) {
+    auto measure = [&](std::string_view piece, unsigned style, unsigned& after) {
         after = style;
         for (char c : piece) {
             if (c == '(')
@@ -219,7 +235,7 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
             else if (c == ')')
                 after &= ~unsigned(fsItalic);
         }
-        const auto key = std::make_pair(style, piece);
+        auto key = std::make_pair(style, std::string(piece));
         if (const auto known = Widths.find(key); known != Widths.end()) {
             h = LineHeight;
             return known->second;
@@ -228,7 +244,7 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
         const TSize m = DrawRulesLine(LinePos, piece, true);
         if (m.cy)
             h = LineHeight = m.cy;
-        Widths.emplace(key, m.cx);
+        Widths.emplace(std::move(key), m.cx);
         return m.cx;
     };
     auto blank = [&](unsigned style) {
@@ -240,22 +256,23 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
     unsigned lineStyle = Canvas.Font.Style; // the style the line starts in
     unsigned afterLine = lineStyle;         // and the style after it
     int32_t lineWidth = 0;
-    if (rest.find('\\') != std::string::npos) {
-        line = CutWord(rest, "\\", true);
+    if (inChunks()) {
+        line = CutWordView(rest, "\\", true);
         lineWidth = measure(line, lineStyle, afterLine);
         widest = std::max(widest, lineWidth);
     }
 
     for (;;) {
-        const bool chunk = rest.find('\\') != std::string::npos;
-        const std::string word = CutWord(rest, chunk ? "\\" : " ", true);
+        const std::string_view word = CutWordView(rest, inChunks() ? "\\" : " ", true);
         unsigned afterWord = afterLine;
         int32_t wordWidth = 0;
         if (!word.empty()) {
             wordWidth = measure(word, afterLine, afterWord);
             const int32_t candidate = line.empty() ? wordWidth : lineWidth + blank(afterLine) + wordWidth;
             if (candidate <= boxWidth) {
-                line = line.empty() ? word : line + " " + word;
+                if (!line.empty())
+                    line += ' ';
+                line += word;
                 lineWidth = candidate;
                 afterLine = afterWord;
                 continue;
@@ -265,7 +282,7 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
         // box). Such a word counts as wide as it is, so the fitting shrinks the text
         // until it fits.
         widest = std::max(widest, lineWidth);
-        if (!measureOnly) {
+        if (!measureOnly && !PastTheEnd(false)) {
             TRect r = LinePos;
             if (Alignment == 2)
                 r.Left = r.Right - lineWidth;
@@ -277,7 +294,7 @@ TSize TRulesLayout::LayoutParagraph(const std::string& paragraph, bool measureOn
             measure("O", lineStyle, ignored);
         }
         LinePos.Top -= RoundSaturated(h * LineSpacing);
-        if (word.empty())
+        if (word.empty() || PastTheEnd(measureOnly))
             break;
         line = word;
         lineWidth = wordWidth;
@@ -328,7 +345,8 @@ TSize TRulesLayout::DrawRulesLine(const TRect& rect, std::string_view line, bool
                     i += 2;
                 }
             const TRect area{x, rect.Top, rect.Right, rect.Bottom};
-            x += DrawSymbolsSmooth(Canvas, area, code, 0, measureOnly).cx;
+            // A symbol that starts right of the box is not seen: only its width counts.
+            x += DrawSymbolsSmooth(Canvas, area, code, 0, measureOnly || x >= Box.Right).cx;
         } else if (c == '(') {
             FlushRun(run, x, rect.Top, digits, measureOnly);
             run = "(";

@@ -71,6 +71,8 @@ public:
 
 private:
     void Pass(const std::vector<std::string>& paragraphs, bool measureOnly);
+    // Whether the line position is so far below the box that the pass can stop.
+    bool PastTheEnd(bool measureOnly) const;
     // The measuring passes of one Run: fits, and where the text ended, by height.
     std::map<int32_t, std::pair<bool, TRect>> Measured;
     // Widths of the words at the height being laid out, by style and text, and the

@@ -855,7 +855,7 @@ void TMainForm::aStatisticsExecute()
     if (!FData)
         return;
     // Every deck entry must be in the card base before the statistics open.
-    (void)FData->DeckEncIDs();
+    FData->CheckDeckCards();
     if (DialogHooks.Statistics)
         DialogHooks.Statistics(this);
 }

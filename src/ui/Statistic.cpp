@@ -169,13 +169,13 @@ void TStatisticForm::FormShow()
     ManaCurvePaintBox->update();
 }
 
-QString TStatisticForm::PercentText(int counter, int total)
+QString TStatisticForm::PercentText(int64_t counter, int64_t total)
 {
     if (counter == 0)
         return QString();
     // Tenths of a percent, rounded with halves to even, in whole numbers.
     const long long num = static_cast<long long>(counter) * 1000;
-    const long long den = std::max(total, 1);
+    const long long den = std::max<int64_t>(total, 1);
     long long q = num / den;
     const long long r = num % den;
     if (2 * r > den || (2 * r == den && q % 2 != 0))
@@ -224,8 +224,8 @@ void TStatisticForm::TypeGridDrawCell(QPainter& painter, int col, int row, const
 
 int TStatisticForm::BarUnit() const
 {
-    const int m = *std::max_element(Counters.begin() + cCurve, Counters.end());
-    return (ManaCurvePaintBox->width() - 40) / std::max(m, 8);
+    const int64_t m = *std::max_element(Counters.begin() + cCurve, Counters.end());
+    return int((ManaCurvePaintBox->width() - 40) / std::max<int64_t>(m, 8));
 }
 
 void TStatisticForm::ManaCurvePaintBoxPaint(QPainter& painter)
@@ -237,8 +237,8 @@ void TStatisticForm::ManaCurvePaintBoxPaint(QPainter& painter)
     painter.setPen(Qt::black);
     const int lineHeight = QFontMetrics(font()).height();
     for (int n = 1; n <= 7; ++n) {
-        const int c = Counters[cCurve - 1 + n];
-        const QRect bar(box.left() + 20, box.top() + 7 * (3 * n - 2), c * u, 14);
+        const int64_t c = Counters[cCurve - 1 + n];
+        const QRect bar(box.left() + 20, box.top() + 7 * (3 * n - 2), int(c * u), 14);
         painter.drawText(QRect(bar.left() - 15, bar.top(), 15, lineHeight), Qt::AlignLeft | Qt::AlignTop,
                          QString::number(n) + U8(" -"));
         if (c > 0) {

@@ -50,7 +50,7 @@ public:
     // W U B R G Z A), 10 all cards, 11-17 mana value 1 to 7 (7 or more).
     enum { cCreatures = 0, cSpells = 1, cLands = 2, cWhite = 3, cMulti = 8, cArtifact = 9, cTotal = 10,
            cCurve = 11 };
-    std::array<int, 18> Counters{};
+    std::array<int64_t, 18> Counters{};
 
     // Opening: counts the deck (CountDeck) and gives the OK button the focus.
     void FormShow() override;
@@ -65,7 +65,7 @@ public:
     static int ManaValue(std::string_view cost);
     // counter / max(total, 1) as a percentage with one decimal (halves to even), the
     // user's decimal separator and "%"; empty for a counter of 0.
-    static QString PercentText(int counter, int total);
+    static QString PercentText(int64_t counter, int64_t total);
     // The text of a TypeGrid cell; empty for the spacer rows and for the total's
     // percentage.
     QString CellText(int col, int row) const;

@@ -178,10 +178,12 @@ TEST_F(DeckFormatsTest, EveryWrittenFormatReadsBackToTheSameEntries)
             EXPECT_NE(written.find("Fire // Ice"), std::string::npos);
             EXPECT_NE(written.find("ONS"), std::string::npos);
         }
-        if (std::string(file) == "out.txt" || std::string(file) == "out.cod")
+        if (std::string(file) == "out.txt" || std::string(file) == "out.cod") {
             EXPECT_NE(written.find("\xD0\x97"), std::string::npos) << "the name in UTF-8"; // "З"
-        if (std::string(file) != "out.dek") // MTGO's format has no name
+        }
+        if (std::string(file) != "out.dek") { // MTGO's format has no name
             EXPECT_EQ(D->DeckName, W("Зеленая"));
+        }
     }
     // The .mdc form is exactly the program's own.
     D->DeckName = W("Зеленая");

@@ -81,7 +81,7 @@ TEST_F(StatisticFormTest, KnownDeckCountsAndDrawsTheCurve)
     Deck().Next();
     const std::string cardBefore = CardName();
     const std::string deckBefore = DeckName();
-    std::array<int, 18> first{};
+    std::array<int64_t, 18> first{};
     OnOpen<TStatisticForm>([&](TStatisticForm& f) {
         EXPECT_EQ(f.windowTitle(), Q("Статистика"));
         EXPECT_TRUE(f.OkButton->hasFocus() || f.focusWidget() == f.OkButton);
@@ -98,9 +98,9 @@ TEST_F(StatisticFormTest, KnownDeckCountsAndDrawsTheCurve)
         EXPECT_EQ(f.Counters[8], 4);  // multicoloured
         EXPECT_EQ(f.Counters[9], 4);  // artifact
         EXPECT_EQ(f.Counters[10], 60);
-        EXPECT_EQ((std::array<int, 7>{f.Counters[11], f.Counters[12], f.Counters[13], f.Counters[14],
+        EXPECT_EQ((std::array<int64_t, 7>{f.Counters[11], f.Counters[12], f.Counters[13], f.Counters[14],
                                       f.Counters[15], f.Counters[16], f.Counters[17]}),
-                  (std::array<int, 7>{20, 8, 0, 4, 0, 0, 8}));
+                  (std::array<int64_t, 7>{20, 8, 0, 4, 0, 0, 8}));
         // The grid: labels, counts, percentages of the whole deck.
         EXPECT_EQ(f.CellText(0, 2), Q("Земли:"));
         EXPECT_EQ(f.CellText(1, 2), Q("20"));

@@ -165,8 +165,9 @@ TEST_F(ViewCommandsTest, ActionsCarryTheirCaptionsHintsShortcutsAndImages)
     };
     for (const auto& a : actions) {
         EXPECT_EQ(a.action->text(), Q(a.caption));
-        if (a.hint)
+        if (a.hint) {
             EXPECT_EQ(a.action->toolTip(), Q(a.hint)) << a.caption;
+        }
         EXPECT_TRUE(a.action->statusTip().isEmpty()) << a.caption; // the status bar is the print job's
         EXPECT_EQ(a.action->shortcut(), a.shortcut) << a.caption;
         EXPECT_EQ(!a.action->icon().isNull(), a.image) << a.caption;

@@ -51,15 +51,27 @@ int List(const std::vector<std::string>& args)
     if (args.size() != 1)
         throw ToolUsageError{"list takes PACK"};
     CheckPackPath(args[0], false);
-    std::string out;
-    for (const TPackEntry& e : ListPackEntries(args[0])) {
+    // A damaged member is listed as such and the listing goes on; a damaged entry
+    // ends it. Either is reported on standard error and makes the exit status 1.
+    std::string out, errors, damage;
+    for (const TPackEntry& e : ListPackEntries(args[0], &damage)) {
         if (!e.Live())
             continue;
-        int64_t size = InflatedSize(ReadPackEntryData(args[0], e), e.Name);
-        out += Win1251ToUtf8(e.Name) + "\t" + std::to_string(size) + "\n";
+        try {
+            int64_t size = InflatedSize(ReadPackEntryData(args[0], e), e.Name);
+            out += Win1251ToUtf8(e.Name) + "\t" + std::to_string(size) + "\n";
+        } catch (const EPackError& error) {
+            out += Win1251ToUtf8(e.Name) + "\tdamaged\n";
+            errors += Win1251ToUtf8(error.what()) + "\n";
+        }
     }
+    if (!damage.empty())
+        errors += Win1251ToUtf8(damage) + "\n";
     WriteStdout(out);
-    return 0;
+    if (errors.empty())
+        return 0;
+    std::fputs(errors.c_str(), stderr);
+    return 1;
 }
 
 int Extract(const std::vector<std::string>& args)
@@ -138,7 +150,7 @@ int Create(const std::vector<std::string>& args)
             content = f.ReadAll();
         }
         if (int64_t(content.size()) > MaxMemberSize)
-            throw EPackError("Cannot pack " + Q(item.file) + ": it is larger than 1 GiB");
+            throw EPackError("Cannot pack " + Q(item.file) + ": it is larger than " + std::to_string(MaxMemberSize >> 20) + " MiB");
         out.Write(EncodePackEntry(item.name, DeflateMember(content)));
     }
     out.Commit();

@@ -188,6 +188,28 @@ std::string CutWord(std::string& s, std::string_view delimiters, bool skipRepeat
     return CutWordQuoted(s, delimiters, std::string_view(), skipRepeated);
 }
 
+std::string_view CutWordView(std::string_view& s, std::string_view delimiters, bool skipRepeated)
+{
+    const TCharSet delims = CharSetOf(delimiters);
+    auto isDelim = [&](size_t i) { return delims.test(static_cast<uint8_t>(s[i])); };
+    size_t p = 0;
+    while (p < s.size() && s[p] == ' ')
+        ++p;
+    const size_t start = p;
+    while (p < s.size() && !isDelim(p))
+        ++p;
+    const std::string_view word = s.substr(start, p - start);
+    while (p < s.size() && s[p] == ' ')
+        ++p;
+    if (p < s.size() && isDelim(p))
+        ++p;
+    if (skipRepeated)
+        while (p < s.size() && isDelim(p))
+            ++p;
+    s.remove_prefix(p);
+    return word;
+}
+
 // ---------------------------------------------------------------------------
 // Fixed-point text.
 

@@ -112,6 +112,9 @@ TCharSet CharSetOf(std::string_view s);
 std::string CutWordQuoted(std::string& s, std::string_view delimiters, std::string_view quotes,
                           bool skipRepeated);
 std::string CutWord(std::string& s, std::string_view delimiters, bool skipRepeated);
+// CutWord on a view: the word is a view into `s`, which moves past it (a long text
+// cut word by word takes time in proportion to its length).
+std::string_view CutWordView(std::string_view& s, std::string_view delimiters, bool skipRepeated);
 // Fixed-point text with exactly `digits` decimals and the decimal separator of the
 // user's locale; "" when x is out of range; EError for negative `digits`.
 std::string FloatToFixed(int digits, double x);

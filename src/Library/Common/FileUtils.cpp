@@ -10,6 +10,7 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #ifndef _WIN32
 #include <unistd.h>
@@ -91,21 +92,115 @@ EFileWriteError::EFileWriteError(std::string path, std::string reason)
 {
 }
 
+namespace {
+
+// The temporary files of this writer: "<name>.tomelark-<pid>-<n>.tmp" beside the target.
+constexpr std::string_view kTempTag = ".tomelark-";
+constexpr std::string_view kTempEnd = ".tmp";
+
+std::string TempName(const std::string& path, int pid, unsigned n)
+{
+    return path + std::string(kTempTag) + std::to_string(pid) + "-" + std::to_string(n) + std::string(kTempEnd);
+}
+
+// The process id in a temporary file's name, or 0 when the name is not one of ours.
+int TempFileOwner(std::string_view name)
+{
+    const size_t tag = name.rfind(kTempTag);
+    if (tag == std::string_view::npos || tag == 0 || name.size() < kTempEnd.size() ||
+        name.substr(name.size() - kTempEnd.size()) != kTempEnd)
+        return 0;
+    std::string_view middle = name.substr(tag + kTempTag.size());
+    middle.remove_suffix(kTempEnd.size());
+    const size_t dash = middle.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == middle.size())
+        return 0;
+    long long pid = 0;
+    for (size_t i = 0; i < middle.size(); ++i) {
+        if (i == dash)
+            continue;
+        if (middle[i] < '0' || middle[i] > '9')
+            return 0;
+        if (i < dash && pid < (1LL << 31))
+            pid = pid * 10 + (middle[i] - '0');
+    }
+    return pid > 0 && pid < (1LL << 31) ? int(pid) : 0;
+}
+
+bool ProcessAlive(int pid)
+{
+#ifndef _WIN32
+    return pid == ProcessId() || ::kill(pid, 0) == 0 || errno != ESRCH;
+#else
+    return pid == ProcessId();
+#endif
+}
+
+// The file a save of `path` must change: a symbolic link is followed to the file it
+// names (the link stays a link, its target gets the new content).
+std::string WriteTarget(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path target(path);
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target.lexically_normal().string();
+}
+
+} // namespace
+
+void RemoveStaleTemporaryFiles(const std::string& folder, std::string_view forName)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!forName.empty() && name.compare(0, forName.size(), forName) != 0)
+            continue;
+        const int owner = TempFileOwner(name);
+        if (owner == 0 || ProcessAlive(owner))
+            continue;
+        std::error_code removeError;
+        if (it->is_regular_file(removeError))
+            fs::remove(it->path(), removeError);
+    }
+}
+
 TReplacingFile::TReplacingFile(std::string path) : FPath(std::move(path))
 {
     namespace fs = std::filesystem;
     if (FPath.empty())
         throw EFileWriteError(FPath, "No file name");
+    FShown = FPath;
+    FPath = WriteTarget(FPath);
     std::error_code ec;
     if (fs::is_directory(fs::path(FPath), ec))
         Fail(EISDIR);
+#ifndef _WIN32
+    // A file the user made read-only is not replaced, though its folder would allow
+    // the rename: the same error as writing into it. The mode bits are asked too, as
+    // the superuser passes every access check.
+    struct stat target;
+    const bool exists = ::stat(FPath.c_str(), &target) == 0;
+    if (exists && (::access(FPath.c_str(), W_OK) != 0 || (target.st_mode & 0222) == 0))
+        Fail(EACCES);
+#endif
+
+    // Temporary files that a killed save left beside this file go first.
+    const fs::path where(FPath);
+    RemoveStaleTemporaryFiles(where.parent_path().string(), where.filename().string());
 
     // A name of our own beside the file: the process id and a counter keep writers
-    // apart, and O_EXCL makes sure it is a new file (a leftover of a crashed run with
-    // the same process id is stepped over).
+    // apart, and O_EXCL makes sure it is a new file.
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100 && FHandle < 0; ++attempt) {
-        FTemp = FPath + ".tmp" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+        FTemp = TempName(FPath, ProcessId(), counter++);
         FHandle = OpenNew(FTemp);
         if (FHandle < 0 && errno != EEXIST) {
             const int error = errno;
@@ -120,9 +215,8 @@ TReplacingFile::TReplacingFile(std::string path) : FPath(std::move(path))
 #ifndef _WIN32
     // A file that is replaced keeps its permissions; a new one gets the usual 0666
     // less the umask from open().
-    struct stat st;
-    if (::stat(FPath.c_str(), &st) == 0)
-        ::fchmod(FHandle, st.st_mode & 07777);
+    if (exists)
+        ::fchmod(FHandle, target.st_mode & 07777);
 #endif
 }
 
@@ -147,7 +241,7 @@ void TReplacingFile::Abandon() noexcept
 void TReplacingFile::Fail(int error)
 {
     Abandon();
-    throw EFileWriteError(FPath, std::strerror(error));
+    throw EFileWriteError(FShown, std::strerror(error));
 }
 
 void TReplacingFile::Write(std::string_view bytes)
@@ -186,7 +280,7 @@ void TReplacingFile::Commit()
     std::filesystem::rename(FTemp, FPath, ec);
     if (ec) {
         Abandon();
-        throw EFileWriteError(FPath, ec.message());
+        throw EFileWriteError(FShown, ec.message());
     }
 #endif
     FTemp.clear();

@@ -25,8 +25,12 @@ private:
     std::string FReason;
 };
 
-// A file being written to replace `path`. The constructor makes a temporary file of
-// a unique name in the target's folder (keeping the mode of an existing target);
+// A file being written to replace `path`. A symbolic link is followed: its target
+// gets the new content, in the target's folder. A target that the user may not write
+// (mode 444 in a writable folder) is refused with "Permission denied". The
+// constructor removes temporary files of earlier saves of the same file whose process
+// has ended, then makes a temporary file "<name>.tomelark-<pid>-<n>.tmp" in the
+// target's folder (keeping the mode of an existing target);
 // `Write` appends, checking every write; `Commit` flushes it to disk, renames it over
 // the target and flushes the folder. Any failure raises `EFileWriteError` and removes
 // the temporary file; destroying the object before `Commit` removes it too, so the
@@ -47,10 +51,15 @@ private:
     [[noreturn]] void Fail(int error);
     void Abandon() noexcept;
 
-    std::string FPath;
+    std::string FPath;  // the file written: the target of a symbolic link
+    std::string FShown; // the path as given, for messages
     std::string FTemp;
     int FHandle = -1;
 };
+
+// Removes the temporary files of `TReplacingFile` in `folder` (only those for files
+// whose name begins with `forName`, when given) that a process no longer running left.
+void RemoveStaleTemporaryFiles(const std::string& folder, std::string_view forName = {});
 
 // Writes `bytes` to `path`, replacing the file atomically (see `TReplacingFile`).
 void WriteFileReplacing(const std::string& path, std::string_view bytes);

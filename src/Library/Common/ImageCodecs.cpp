@@ -32,8 +32,7 @@ void CheckPictureSize(qint64 width, qint64 height, const char* format)
 {
     if (width <= 0 || height <= 0)
         Fail(std::string("Invalid ") + format + " data: empty picture");
-    if (width > std::numeric_limits<int>::max() / 4 || height > std::numeric_limits<int>::max() ||
-        width * height > kMaxPicturePixels)
+    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
         Fail(std::string("Unsupported ") + format + ": picture too large (" +
              std::to_string(width) + " x " + std::to_string(height) + " pixels)");
 }
@@ -89,6 +88,19 @@ void JpegEmitMessage(j_common_ptr cinfo, int level)
 
 void JpegOutputMessage(j_common_ptr) {}
 
+// Stops a file with more scans than any real picture has.
+void JpegProgress(j_common_ptr cinfo)
+{
+    if (!cinfo->is_decompressor)
+        return;
+    auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxJpegScans) {
+        auto* err = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "more than %d scans", kMaxJpegScans);
+        std::longjmp(err->jump, 1);
+    }
+}
+
 void InitJpegErrors(TJpegErrorManager* err)
 {
     jpeg_std_error(&err->pub);
@@ -114,6 +126,7 @@ struct TJpegDecodeJob {
     int height;
     jpeg_decompress_struct cinfo;
     TJpegErrorManager err;
+    jpeg_progress_mgr progress;
 };
 
 // Inverted (Adobe) or plain CMYK to RGB.
@@ -143,6 +156,11 @@ bool RunJpegDecode(TJpegDecodeJob* job)
         return false;
     }
     jpeg_create_decompress(&job->cinfo);
+    // A progressive file holds its coefficients for the whole picture, and may hold
+    // any number of scans: both are bounded, the excess fails as damaged data.
+    job->cinfo.mem->max_memory_to_use = kMaxJpegWorkMemory;
+    job->progress.progress_monitor = JpegProgress;
+    job->cinfo.progress = &job->progress;
     jpeg_mem_src(&job->cinfo, job->data, job->size);
     jpeg_read_header(&job->cinfo, TRUE);
 
@@ -152,7 +170,7 @@ bool RunJpegDecode(TJpegDecodeJob* job)
     jpeg_calc_output_dimensions(&job->cinfo);
     const JDIMENSION width = job->cinfo.output_width;
     const JDIMENSION height = job->cinfo.output_height;
-    if (width == 0 || height == 0 || width > 65535 || height > 65535 ||
+    if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
         qint64(width) * qint64(height) > kMaxPicturePixels) {
         job->failure = jfTooLarge;
         job->width = int(width);
@@ -387,7 +405,11 @@ TGifPicture DecodeGif(QByteArrayView data)
         FailGif(reader, error);
 
     TGifPicture result;
-    for (;;) {
+    // Every record takes at least one byte of the file: more records than bytes can
+    // only mean a reader that stopped moving.
+    for (qsizetype records = 0;; ++records) {
+        if (records > data.size())
+            Fail("Invalid GIF data: the records do not end");
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR)
             FailGif(reader, gif->Error);

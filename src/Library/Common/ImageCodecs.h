@@ -20,9 +20,14 @@ public:
     using Exception::Exception;
 };
 
-// Largest picture a decoder accepts, in pixels (a larger header is refused before
-// anything is allocated).
+// Largest picture a decoder accepts, in pixels and pixels a side (a larger header is
+// refused before anything is allocated); nothing the program draws comes near it.
 inline constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
+inline constexpr qint64 kMaxPictureSide = 16384;
+// The most memory libjpeg may take for one picture beyond the picture itself (a
+// progressive file keeps every coefficient), and the most scans it may hold.
+inline constexpr long kMaxJpegWorkMemory = 256L * 1024 * 1024;
+inline constexpr int kMaxJpegScans = 1000;
 
 // ---------------------------------------------------------------------------
 // JPEG.

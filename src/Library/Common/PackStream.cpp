@@ -292,6 +292,15 @@ std::string SizeText(int64_t bytes)
     return std::to_string(bytes) + " bytes";
 }
 
+// Whether content of `size` bytes stored in `stored` bytes passes the reader's bound.
+bool StoredContentReadable(size_t size, size_t stored)
+{
+    return int64_t(size) <= std::max<int64_t>(InflateRatioFloor, int64_t(stored) * MaxInflateRatio);
+}
+
+// Content beyond this size is counted before its memory is taken.
+constexpr int64_t kCountFirstSize = int64_t(32) << 20;
+
 // Inflates one zlib stream of at most `limit` bytes; with `out` null only counts them.
 int64_t Inflate(const std::string& stored, const std::string& what, std::string* out,
                 int64_t limit = MaxMemberSize)
@@ -313,19 +322,36 @@ int64_t Inflate(const std::string& stored, const std::string& what, std::string*
     std::string scratch;
     std::string& buf = out ? *out : scratch;
     // Capacity up to one byte more than allowed, so that reaching it means "too large".
-    const int64_t cap = limit + 1;
-    const std::string tooLarge = "Cannot decompress " + what + ": it is larger than " + SizeText(limit);
+    // Past the floor no real member inflates more than MaxInflateRatio times its
+    // stored size: a bomb is refused at that point, long before the limit.
+    const int64_t byRatio = std::max<int64_t>(InflateRatioFloor, int64_t(stored.size()) * MaxInflateRatio);
+    const bool ratioBound = byRatio < limit;
+    const int64_t allowed = std::min(limit, byRatio);
+    const int64_t cap = allowed + 1;
+    const std::string tooLarge = ratioBound
+        ? "Cannot decompress " + what + ": it inflates to more than " + std::to_string(MaxInflateRatio) +
+              " times its stored size (" + SizeText(int64_t(stored.size())) + ")"
+        : "Cannot decompress " + what + ": it is larger than " + SizeText(limit);
     // The content grows from a guess of four times the stored size; counting needs only
     // a small window.
     buf.resize(out ? size_t(std::min<int64_t>(std::max<int64_t>(int64_t(stored.size()) * 4, 65536), cap))
                    : size_t(65536));
     int64_t produced = 0;
+    bool counted = false;
     for (;;) {
         if (out) {
             if (produced == int64_t(buf.size())) {
                 if (int64_t(buf.size()) >= cap)
                     throw EPackError(tooLarge);
-                buf.resize(size_t(std::min<int64_t>(int64_t(buf.size()) * 2, cap)));
+                int64_t grown = std::min<int64_t>(int64_t(buf.size()) * 2, cap);
+                // A large member is first counted without keeping it (refused there
+                // when too large), then given its exact size once: no doubling of
+                // hundreds of megabytes, no memory taken for a bomb.
+                if (grown > kCountFirstSize && !counted) {
+                    grown = Inflate(stored, what, nullptr, limit) + 1;
+                    counted = true;
+                }
+                buf.resize(size_t(grown));
             }
             zs.next_out = reinterpret_cast<Bytef*>(buf.data() + produced);
             zs.avail_out = uInt(std::min<int64_t>(int64_t(buf.size()) - produced, UINT_MAX));
@@ -336,7 +362,7 @@ int64_t Inflate(const std::string& stored, const std::string& what, std::string*
         uInt before = zs.avail_out;
         int ret = inflate(&zs, Z_NO_FLUSH);
         produced += int64_t(before - zs.avail_out);
-        if (produced > limit)
+        if (produced > allowed)
             throw EPackError(tooLarge);
         if (ret == Z_STREAM_END)
             break;
@@ -754,7 +780,11 @@ void TPackFileStream::FlushMember()
     if (int64_t(mem->Data().size()) > MaxMemberSize)
         throw EPackError("Cannot write " + RequestedPath1251() + " into a pack: it is larger than "
                          + SizeText(MaxMemberSize));
-    WriteMember(DeflateMember(mem->Data()));
+    std::string stored = DeflateMember(mem->Data());
+    if (!StoredContentReadable(mem->Data().size(), stored.size()))
+        throw EPackError("Cannot write " + RequestedPath1251() + " into a pack: it compresses to less than 1/" +
+                         std::to_string(MaxInflateRatio) + " of its size, which a pack reader refuses");
+    WriteMember(stored);
     NeedsFlush = false;
 }
 
@@ -820,14 +850,20 @@ std::string ReadWholeFile(const std::string& fileName)
     return s.ReadAll();
 }
 
-std::vector<TPackEntry> ListPackEntries(const std::string& packPath)
+std::vector<TPackEntry> ListPackEntries(const std::string& packPath, std::string* damage)
 {
     TPackHandle pack(ExpandPath(packPath), false);
     TPackScanner scan(pack);
     std::vector<TPackEntry> entries;
     TPackEntry e;
-    while (scan.Next(e))
-        entries.push_back(e);
+    try {
+        while (scan.Next(e))
+            entries.push_back(e);
+    } catch (const EPackError& error) {
+        if (!damage)
+            throw;
+        *damage = error.what();
+    }
     return entries;
 }
 

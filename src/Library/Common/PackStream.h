@@ -36,7 +36,8 @@
 // truncated entry, member data that is not a complete zlib stream) raise `EPackError`;
 // the scan never loops or reads outside the file. A negative name length is what the
 // format allows for an empty name and is scanned past like one. An entry with no data
-// bytes at all reads as an empty member. Inflating stops at `MaxMemberSize` bytes so
+// bytes at all reads as an empty member. Inflating stops at `MaxMemberSize` bytes, and
+// at `MaxInflateRatio` times the stored size once past `InflateRatioFloor` bytes, so
 // that a hostile pack cannot exhaust memory.
 #include "Library/Common/ExtUtils.h"
 
@@ -85,8 +86,13 @@ constexpr uint16_t fmCreate = 0xFFFF;       // create or replace, read and write
 // How long an open waits for a lock held by another process, in milliseconds.
 extern int PackLockWaitMs;
 
-// Largest member content the stream inflates or writes: 1 GiB.
-constexpr int64_t MaxMemberSize = int64_t(1) << 30;
+// Largest member content the stream inflates or writes: 256 MiB (a card base of
+// 100,000 cards is about 50 MB).
+constexpr int64_t MaxMemberSize = int64_t(256) << 20;
+// No card base or picture inflates to more than this many times its stored size; a
+// member that does, once past the floor, is refused while inflating.
+constexpr int64_t MaxInflateRatio = 256;
+constexpr int64_t InflateRatioFloor = int64_t(16) << 20;
 
 // ---------------------------------------------------------------------------
 // Streams.
@@ -246,13 +252,16 @@ struct TPackEntry {
     bool Live() const;
 };
 
-// Every entry of the pack at `packPath` in file order. Raises EFOpenError, EPackError.
-std::vector<TPackEntry> ListPackEntries(const std::string& packPath);
+// Every entry of the pack at `packPath` in file order. Raises EFOpenError, EPackError;
+// with `damage` given, a corrupt entry ends the list instead, its message put there.
+std::vector<TPackEntry> ListPackEntries(const std::string& packPath, std::string* damage = nullptr);
 // The stored data of one entry listed by ListPackEntries.
 std::string ReadPackEntryData(const std::string& packPath, const TPackEntry& entry);
 
 // zlib helpers. `what` names the member in messages (Windows-1251). Inflating more
-// than `limit` bytes raises EPackError; stored data of no bytes is empty content.
+// than `limit` bytes, or more than MaxInflateRatio times the stored size beyond
+// InflateRatioFloor, raises EPackError before the memory is taken; stored data of no
+// bytes is empty content.
 std::string DeflateMember(const std::string& content);
 std::string InflateMember(const std::string& stored, const std::string& what,
                           int64_t limit = MaxMemberSize);

@@ -406,8 +406,10 @@ TEST(Bmp, RefusesWhatItCannotRead)
     QByteArray big = patched(18, &huge, 4);
     std::memcpy(big.data() + 22, &huge, 4);
     EXPECT_IMAGE_ERROR(DecodeBmp(big), "Unsupported BMP: picture too large");
-    const int32_t wide = 100000; // within the pixel limit, but the data is not there
+    const int32_t wide = 16000; // within the limits, but the data is not there
     EXPECT_IMAGE_ERROR(DecodeBmp(patched(18, &wide, 4)), "Truncated BMP data");
+    const int32_t tooWide = 16385; // a few rows, but wider than any picture is drawn
+    EXPECT_IMAGE_ERROR(DecodeBmp(patched(18, &tooWide, 4)), "Unsupported BMP: picture too large");
 }
 
 // ---------------------------------------------------------------------------
