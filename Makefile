@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build setup configure bench sanitize sanitize-readers cardbase clean
+.PHONY: run test build setup configure bench sanitize sanitize-readers fuzz fuzz-build fuzz-ci cardbase clean
 
 run: build
 	cd $(BUILD_DIR)/bin && ./tomelark
@@ -31,8 +31,28 @@ sanitize: setup
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# The file readers (pack stream, JPEG, GIF, BMP, word tokenizer, resampling) under the
-# sanitizers: the common unit's tests alone, quick enough for every CI run.
+# The libFuzzer targets of every reader of outside bytes (tests/fuzz), built with clang
+# under AddressSanitizer and UBSan in their own tree, each run for FUZZ_SECONDS over
+# its seed corpus (every earlier finding included). The common unit's tests (pack
+# stream, JPEG, GIF, BMP, word tokenizer, resampling) run in the same tree first.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz-build: setup
+	@if [ ! -f $(FUZZ_DIR)/build.ninja ]; then \
+		CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+			-DTOMELARK_FUZZ=ON -DTOMELARK_BENCH=OFF; \
+	fi
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers test_common
+
+fuzz: fuzz-build
+	cd $(FUZZ_DIR)/tests && QT_QPA_PLATFORM=offscreen ./test_common --gtest_brief=1
+	tests/fuzz/run-fuzzers $(FUZZ_DIR) $(FUZZ_SECONDS) $(JOBS)
+
+# CI: the same, each target for a bounded time.
+fuzz-ci:
+	$(MAKE) fuzz FUZZ_SECONDS=20
+
+# The common unit's tests alone under the sanitizers, built with GCC.
 sanitize-readers: setup
 	@if [ ! -f build-asan/build.ninja ]; then \
 		cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOMELARK_SANITIZE=ON -DTOMELARK_BENCH=OFF; \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the renderer's fonts need
-# (cups-daemon and cups-client: the print tests run a CUPS scheduler of their own).
+# (cups-daemon and cups-client: the print tests run a CUPS scheduler of their own;
+# clang and its fuzzer runtime: the fuzz targets of the readers).
 # Quiet and quick when everything is there already.
 set -euo pipefail
 PACKAGES=(
@@ -10,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-paratype fonts-urw-base35 fontconfig
   cups-daemon cups-client
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

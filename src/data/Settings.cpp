@@ -3,6 +3,7 @@
 #include "Library/Common/ExtUtils.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -176,14 +177,27 @@ void ReadSettings(QSettings& user, QSettings* game)
 
 void WriteSettings(QSettings& user)
 {
-    if (!user.isWritable())
+    // A store that cannot be opened or created at all (no folder for it) is skipped;
+    // one that exists and cannot be written, or a write that fails, is an error
+    // naming the file.
+    const QString file = user.fileName();
+    const bool isFile = user.format() != QSettings::NativeFormat || !file.startsWith(QLatin1String("\\HKEY"));
+    auto failure = [&](const char* reason) {
+        return ESettingsError("Cannot write the settings file " + QStringToWin1251(file) + ". " + reason);
+    };
+    if (!user.isWritable()) {
+        if (isFile && QFileInfo::exists(file))
+            throw failure("Permission denied");
         return;
+    }
     user.setValue("PrintGrayscale", PrintGrayscale ? 1 : 0);
     user.setValue("PrintForPlayCard", PrintForPlayCard ? 1 : 0);
     user.setValue("ArtImageType", ArtImageType);
     user.setValue("CardTextType", int(CardTextType));
     user.setValue("DrawReminderText", DrawReminderText ? 1 : 0);
     user.sync();
+    if (user.status() == QSettings::AccessError)
+        throw failure("The file or its folder cannot be written");
 }
 
 void ReadSettings()

@@ -11,10 +11,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 
 QImage CardPicture(300, 433, kBitmap24Format);
 bool IsPrinting = false;
 int CaptionShadowWidth = 1;
+std::function<void(const std::string& message)> OnPictureError;
 
 namespace {
 
@@ -95,13 +97,46 @@ QByteArrayView View(const std::string& bytes)
     return QByteArrayView(bytes.data(), qsizetype(bytes.size()));
 }
 
+// Whether a picture file of the data store exists. A store that is missing
+// altogether (neither a folder nor a pack) holds no pictures: the start has already
+// said that it is missing.
+bool DataFileExists(const std::string& path)
+{
+    try {
+        return PackFileExists(path);
+    } catch (const EFOpenError&) {
+        return false;
+    }
+}
+
+// Runs a picture load; a failure is reported once per file and gives no picture.
+template <class TLoad>
+QImage LoadOrReport(const std::string& path, TLoad load)
+{
+    try {
+        return load();
+    } catch (const Exception& e) {
+        static std::set<std::string> reported;
+        const std::string shown = Utf8ToWin1251(path);
+        if (reported.insert(path).second && OnPictureError) {
+            const std::string message = e.what();
+            OnPictureError(message.find(shown) != std::string::npos
+                               ? message
+                               : "Picture file " + shown + ": " + message);
+        }
+        return QImage();
+    }
+}
+
 // The composed picture: the frame picture (or a grey face) with the art in its window.
 QImage ComposedPicture(const TCard& card, const std::string& fullName)
 {
     QImage composed;
     const std::string framePath = FramePicturePath(card.Color, card.Name);
-    if (!framePath.empty() && PackFileExists(framePath))
-        composed = ToBitmap24(DecodeJpeg(View(ReadWholeFile(framePath))));
+    if (!framePath.empty())
+        composed = LoadOrReport(framePath, [&] {
+            return DataFileExists(framePath) ? ToBitmap24(DecodeJpeg(View(ReadWholeFile(framePath)))) : QImage();
+        });
     if (composed.isNull()) {
         composed = QImage(300, 433, kBitmap24Format);
         composed.fill(MidGrey);
@@ -112,8 +147,11 @@ QImage ComposedPicture(const TCard& card, const std::string& fullName)
     std::string artName = card.Name;
     if (!card.Version.empty() && fullName.find('/') == std::string::npos)
         artName += " (" + std::to_string(static_cast<unsigned char>(card.Version[0]) & 7) + ")";
-    QImage art;
-    LoadArtPicture(card.Set, artName, fullName, card.MtgEncID, art);
+    const QImage art = LoadOrReport("art/" + Win1251ToUtf8(card.Set + "/" + artName), [&] {
+        QImage loaded;
+        LoadArtPicture(card.Set, artName, fullName, card.MtgEncID, loaded);
+        return loaded;
+    });
     const QRect window(23, 29, 255, 207);
     QPainter p(&composed);
     if (!art.isNull())
@@ -163,19 +201,23 @@ QImage SetSymbolPicture(const TCard& card)
     const std::string tries[] = {base + "_" + rarity + ".bmp", base + ".bmp", base + "_" + rarity + ".gif",
                                  base + ".gif"};
     for (const std::string& path : tries) {
-        if (!PackFileExists(path))
-            continue;
-        const std::string bytes = ReadWholeFile(path);
-        QImage picture;
-        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bmp") == 0) {
-            picture = ToBitmap24(DecodeBmp(View(bytes)));
-        } else {
+        bool exists = false;
+        const QImage picture = LoadOrReport(path, [&] {
+            exists = DataFileExists(path);
+            if (!exists)
+                return QImage();
+            const std::string bytes = ReadWholeFile(path);
+            if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bmp") == 0)
+                return ToBitmap24(DecodeBmp(View(bytes)));
             const TGifPicture gif = DecodeGif(View(bytes));
-            picture = QImage(gif.Image.size(), kBitmap24Format);
-            picture.fill(QColor(128, 0, 128));
-            QPainter p(&picture);
+            QImage keyed(gif.Image.size(), kBitmap24Format);
+            keyed.fill(QColor(128, 0, 128));
+            QPainter p(&keyed);
             p.drawImage(0, 0, gif.Image);
-        }
+            return keyed;
+        });
+        if (!exists && picture.isNull())
+            continue;
         if (picture.isNull())
             return QImage();
         return WithTransparentColor(picture, picture.pixelColor(0, picture.height() - 1));

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -25,6 +26,12 @@ extern QImage CardPicture;
 extern bool IsPrinting;
 // How many device pixels the black shadow of a caption reaches right and down.
 extern int CaptionShadowWidth;
+
+// A picture of the data store or an art picture that cannot be read or decoded is
+// drawn as missing (the grey face, no art, no set symbol) and reported here once per
+// file for the run, the message naming the file (Windows-1251). Unset, nothing is
+// reported.
+extern std::function<void(const std::string& message)> OnPictureError;
 
 // Draws the card into rect: pixels when the canvas is in the pixel mapping, 0.1-mm
 // units (y upwards) when the caller has switched it to the metric mapping. A card with

@@ -190,6 +190,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     if (!MainForm)
         MainForm = this;
+    // A damaged picture is reported once, after the drawing that met it.
+    OnPictureError = [this](const std::string& message) {
+        QTimer::singleShot(0, this, [message] { ShowErrorMessage(message); });
+    };
     setObjectName(U("MainForm"));
     setFont(FormFont());
     InternalName = U("Tomelark");
@@ -228,6 +232,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 TMainForm::~TMainForm()
 {
     UnbindData();
+    OnPictureError = nullptr;
     if (MainForm == this)
         MainForm = nullptr;
 }

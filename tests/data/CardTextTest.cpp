@@ -64,6 +64,34 @@ TEST(CardTextTest, RemoveMarkedSpans)
             << "'" << c.text << "' " << c.opening << c.closing;
 }
 
+// The removal runs in one pass over the text; it must give what removing the first
+// opening marker and its span again and again gives, also where a removal joins the
+// halves of a marker ("#" + "(" after "#(x)#" is taken out of "##(x)#(y)#").
+TEST(CardTextTest, RemoveMarkedSpansInOnePassGivesWhatRepeatingGives)
+{
+    auto repeated = [](std::string text, const std::string& opening, const std::string& closing) {
+        for (size_t p; (p = text.find(opening)) != std::string::npos;) {
+            std::string rest = text.substr(p + opening.size());
+            if (const size_t q = rest.find(closing); !closing.empty() && q != std::string::npos)
+                rest = rest.substr(q + closing.size());
+            text = text.substr(0, p) + rest;
+        }
+        return text;
+    };
+    EXPECT_EQ(RemoveMarkedSpans("##(x)#(y)#z", "#(", ")#"), repeated("##(x)#(y)#z", "#(", ")#"));
+    uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    const std::pair<const char*, const char*> markers[] = {{"#(", ")#"}, {"[", "]"}, {"//", ""}, {"aba", "b"}};
+    for (int i = 0; i < 4000; ++i) {
+        const auto& [opening, closing] = markers[i % 4];
+        std::string text;
+        for (unsigned n = next() % 24; n > 0; --n)
+            text += "#()[]/abx"[next() % 9];
+        EXPECT_EQ(RemoveMarkedSpans(text, opening, closing), repeated(text, opening, closing))
+            << "'" << text << "' " << opening << " " << closing;
+    }
+}
+
 TEST(CardTextTest, TextBetweenMarkers)
 {
     const struct {

@@ -478,3 +478,80 @@ TEST_F(DataModuleTest, DataChangeIsForwardedOnlyWhenSomeoneListens)
     d.reset();
     EXPECT_TRUE(senders.empty());
 }
+
+// A table that is not a card base (a field missing, of another type or too short)
+// is refused when it loads, not on the first selection; damage is reported with the
+// file's name. The program folder here has a Cyrillic name: every message is
+// Windows-1251 and decodes to the real path.
+TEST_F(DataModuleTest, CardBaseErrorsNameTheFileAndTheFieldsAreCheckedOnLoad)
+{
+    const QString cyrillic = Dir.filePath(QString::fromUtf8("Папка программы"));
+    ASSERT_TRUE(QDir().mkpath(cyrillic + "/data"));
+    BaseDir = QFile::encodeName(cyrillic).toStdString() + "/";
+    const QString base = cyrillic + "/data/cardbase.cds";
+    const std::string shown = QFile::encodeName(base).toStdString(); // UTF-8
+
+    auto tableWith = [](const std::function<void(TTable&)>& change) {
+        TTable t;
+        DefineCardBaseFields(t);
+        change(t);
+        t.CreateDataSet();
+        return t.SaveToBytes();
+    };
+    auto withoutField = [](const char* name) {
+        return [name](TTable& t) {
+            std::vector<TFieldDef> defs = t.FieldDefs();
+            t.ClearFieldDefs();
+            for (const TFieldDef& d : defs)
+                if (d.Name != name)
+                    t.AddFieldDef(d.Name, d.DataType, d.Size, d.Required);
+        };
+    };
+    auto retyped = [](const char* name, TFieldType type, int size) {
+        return [=](TTable& t) {
+            std::vector<TFieldDef> defs = t.FieldDefs();
+            t.ClearFieldDefs();
+            for (const TFieldDef& d : defs)
+                t.AddFieldDef(d.Name, d.Name == name ? type : d.DataType, d.Name == name ? size : d.Size, d.Required);
+        };
+    };
+    std::string good = CardBasePacket(SampleCards());
+    std::string damaged = good;
+    damaged[damaged.size() / 2] ^= 0x55;
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::string message; // UTF-8, a part of the message after the file name
+    } cases[] = {
+        {"TextR missing", tableWith(withoutField("TextR")), " is not a card base: the field TextR is missing"},
+        {"Name an integer", tableWith(retyped("Name", ftInteger, 0)),
+         " is not a card base: the field Name is of type integer, not string"},
+        {"Set too short", tableWith(retyped("Set", ftString, 1)),
+         " is not a card base: the field Set holds 1 characters, not 2"},
+        {"damaged", damaged, ": Table file is damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(base, c.bytes);
+        auto d = Create();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(Win1251ToUtf8(errors[0]).rfind("Card base " + shown + c.message, 0), 0u) << Win1251ToUtf8(errors[0]);
+        EXPECT_FALSE(d->Ready);
+        EXPECT_FALSE(d->BaseTable.Active());
+    }
+
+    // A save that cannot replace the file (made read-only by the user) names it too,
+    // with the system's reason, and leaves it as it was.
+    WriteFileBytes(base, good);
+    auto d = Create();
+    ASSERT_TRUE(d->Ready);
+    ASSERT_TRUE(QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    try {
+        d->WriteCard(MakeCard("Unsaved", "7E"), true, true, d->BaseTable);
+        ADD_FAILURE() << "saved over a read-only file";
+    } catch (const Exception& e) {
+        EXPECT_EQ(Win1251ToUtf8(e.what()), "Cannot save table file \"" + shown + "\": Permission denied");
+    }
+    EXPECT_EQ(ReadFileBytes(base), good);
+    QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}

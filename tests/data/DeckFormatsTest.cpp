@@ -53,6 +53,13 @@ protected:
         return out;
     }
     using L = std::vector<std::string>;
+    static std::string Repeat(const std::string& s, int times)
+    {
+        std::string out;
+        for (int i = 0; i < times; ++i)
+            out += s;
+        return out;
+    }
 };
 
 } // namespace
@@ -201,5 +208,56 @@ TEST_F(DeckFormatsTest, BrokenXmlLeavesTheOpenDeck)
         EXPECT_THROW(D->LoadDeck(PathS("bad.cod")), EDeckFormatError) << bad;
         EXPECT_EQ(Lines(), (L{"2 7E Shock"}));
         EXPECT_EQ(D->DeckFileName, PathS("good.txt"));
+    }
+}
+
+// Files and lines beyond any deck are refused with a message naming the file and the
+// line, and leave the open deck; lines of thousands of markers are read in one pass
+// (the card part of such a line is what remains).
+TEST_F(DeckFormatsTest, BoundsOfFilesAndLines)
+{
+    LoadBytes("good.txt", "2 Shock\n");
+    const std::string longLine = "4 Shock " + std::string(kMaxDeckLineLength, 'x') + "\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* message; // UTF-8; empty: the file reads
+        L lines;
+    } cases[] = {
+        {"a line over 1 MiB", "1 Shock\n" + longLine, "Строка 2: строка длиннее 1 МБ", {}},
+        {"a count over the line limit", "2000000000 [7E] Llanowar Elves\r\n", "Строка 1: больше 9999 копий", {}},
+        {"320,000 brackets", "4 " + std::string(320000, '[') + "Shock\n", "", {}},
+        {"50,000 foil markers", "3 Shock" + Repeat(" *F*", 50000) + "\n", "", {"3 7E Shock"}},
+        {"50,000 parenthesised groups", "1 Naturalize" + Repeat(" (x)", 50000) + "\n", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(Path("hostile.txt"), c.bytes);
+        if (*c.message) {
+            try {
+                D->LoadDeck(PathS("hostile.txt"));
+                ADD_FAILURE() << "read";
+            } catch (const Exception& e) {
+                const std::string m = Win1251ToUtf8(e.what());
+                EXPECT_NE(m.find(c.message), std::string::npos) << m;
+                EXPECT_NE(m.find(PathS("hostile.txt")), std::string::npos) << m;
+            }
+            EXPECT_EQ(Lines(), (L{"2 7E Shock"}));
+        } else {
+            // Read, whatever the card lookup makes of what is left of the line.
+            EXPECT_NO_THROW(D->LoadDeck(PathS("hostile.txt")));
+            if (!c.lines.empty())
+                EXPECT_EQ(Lines(), c.lines);
+            LoadBytes("good.txt", "2 Shock\n");
+        }
+    }
+    // More than 64 MiB is no deck, whatever it holds; the reader says so before it
+    // looks at a line.
+    std::string huge(size_t(kMaxDeckFileSize) + 1, '\n');
+    try {
+        (void)ReadDeckContent(huge, "huge.txt");
+        ADD_FAILURE() << "read";
+    } catch (const EDeckFormatError& e) {
+        EXPECT_NE(Win1251ToUtf8(e.what()).find("64 МБ"), std::string::npos) << e.what();
     }
 }

@@ -216,3 +216,37 @@ TEST_F(DeckTableTest, IdListFileIsNotTouchedWhenACardIsMissingOrTheFolderIsNot)
     EXPECT_THROW(D->SaveDeckEncIDs(PathS("missing/deck.dat")), Exception);
     EXPECT_FALSE(QFile::exists(Path("missing/deck.dat")));
 }
+
+// Counts typed into the grid or posted by a program are not bounded by the deck file's
+// limits: the total saturates instead of overflowing, and the id list is refused,
+// before anything is allocated, for more copies than it is ever made for. The check
+// that every card is in the base still runs without the list.
+TEST_F(DeckTableTest, HugeCountsSaturateTheTotalAndRefuseTheIdList)
+{
+    Open(DeckCards());
+    AddEntry("Shock", "7E", "", 2000000000);
+    EXPECT_EQ(D->DeckTotal, 2000000000);
+    AddEntry("Llanowar Elves", "7E", "", 2000000000);
+    EXPECT_EQ(D->DeckTotal, INT32_MAX);
+    EXPECT_EQ(D->DeckCopies, 4000000000LL);
+    try {
+        (void)D->DeckEncIDs();
+        FAIL() << "no error";
+    } catch (const EError& e) {
+        EXPECT_NE(std::string(e.what()).find("4000000000"), std::string::npos) << e.what();
+    }
+    EXPECT_NO_THROW(D->CheckDeckCards());
+
+    // Back below the limits, everything is exact again.
+    D->DeckTable.First();
+    D->DeckTable.Delete();
+    EXPECT_EQ(D->DeckTotal, 2000000000);
+    D->DeckTable.First();
+    D->DeckTable.Edit();
+    D->DeckTableCount->SetAsInteger(3);
+    D->DeckTable.Post();
+    EXPECT_EQ(D->DeckTotal, 3);
+    EXPECT_EQ(D->DeckEncIDs(), (std::vector<int32_t>{123, 123, 123}));
+    AddEntry("Gone", "IN", "", 1);
+    EXPECT_THROW(D->CheckDeckCards(), EError);
+}

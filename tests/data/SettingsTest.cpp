@@ -1,8 +1,12 @@
 #include "data/Settings.h"
 
+#include "FileSizeLimit.h"
+#include "Library/Common/ExtUtils.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -201,4 +205,36 @@ TEST_F(SettingsTest, FoldersFromProgramFolder)
     EXPECT_EQ(CardBaseFileName(), "/opt/tomelark/data/cardbase.cds");
     InitFolders("/opt/tomelark/");
     EXPECT_EQ(AppDir, "/opt/tomelark/");
+}
+
+// A settings file that cannot be written is an error naming it (shown at the end of
+// the run); a store that cannot be created at all, for want of its folder, is skipped.
+TEST_F(SettingsTest, AFailedWriteNamesTheFile)
+{
+    const QString folder = dir.filePath(QString::fromUtf8("Настройки"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + "/user.conf";
+    {
+        QSettings user(file, QSettings::IniFormat);
+        WriteSettings(user);
+    }
+    ASSERT_TRUE(QFile::exists(file));
+    {
+        // The disk is full: nothing more can be written.
+        TFileSizeLimit limit(0);
+        QSettings user(file, QSettings::IniFormat);
+        CardTextType = 2;
+        try {
+            WriteSettings(user);
+            ADD_FAILURE() << "no error";
+        } catch (const ESettingsError& e) {
+            EXPECT_EQ(Win1251ToUtf8(e.what()).rfind("Cannot write the settings file " + file.toStdString() + ".", 0), 0u)
+                << Win1251ToUtf8(e.what());
+        }
+    }
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QSettings nowhere(dir.filePath("plain/user.conf"), QSettings::IniFormat);
+    EXPECT_NO_THROW(WriteSettings(nowhere));
 }

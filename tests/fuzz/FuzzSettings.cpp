@@ -7,6 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // The program reads its settings with its application running; a stored value of
+    // a picture type needs it.
+    fuzz::EnsureGuiApplication();
     const std::string file = fuzz::ScratchDir() + "/settings.ini";
     fuzz::WriteFile(file, fuzz::Bytes(data, size));
     QSettings user(QString::fromStdString(file), QSettings::IniFormat);

@@ -644,17 +644,27 @@ TEST(CardViewPicture, DrawsIntoAMetricRectangle)
     EXPECT_EQ(page.pixelColor(400, 1078), QColor(Qt::white));
 }
 
-// A frame picture that cannot be decoded is an error for the caller; the canvas keeps
-// the mapping it had, so the next drawing on it is not thrown off.
-TEST(CardViewPicture, UndecodableFrameIsAnError)
+// A frame picture that cannot be decoded is drawn as the grey face and reported once
+// for the run, naming the file; the canvas keeps the mapping it had.
+TEST(CardViewPicture, UndecodableFrameIsReportedOnceAndDrawnGrey)
 {
     TTestStore store;
     WriteFile(store.Path() + "/data/R.jpg", QByteArray("not a picture"));
+    std::vector<std::string> reports;
+    OnPictureError = [&reports](const std::string& m) { reports.push_back(m); };
     TCard card = Creature();
     card.Color = "R";
     QImage img(300, 433, QImage::Format_RGB888);
     TCanvas canvas(img);
-    EXPECT_THROW(DrawCard(card, canvas, TRect{0, 0, 300, 433}), Exception);
+    for (int i = 0; i < 3; ++i) {
+        img.fill(Qt::black);
+        EXPECT_NO_THROW(DrawCard(card, canvas, TRect{0, 0, 300, 433}));
+        EXPECT_EQ(img.pixelColor(6, 216), QColor(128, 128, 128));
+    }
+    OnPictureError = nullptr;
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].rfind("Picture file " + store.Path().toStdString() + "/data/R.jpg: Invalid JPEG data", 0), 0u)
+        << reports[0];
     EXPECT_EQ(canvas.MapMode(), TMapMode::Pixels);
     card.Color = "G";
     EXPECT_NO_THROW(DrawCard(card, canvas, TRect{0, 0, 300, 433}));

@@ -330,3 +330,40 @@ TEST(RulesTextLayout, EmptyTextsDrawNothing)
     LayoutRulesText(*t.Canvas, Box, "", "  \r\n");
     EXPECT_TRUE(t.Rec.empty());
 }
+
+// Texts no card has (a megabyte of words, ten thousand symbols, one endless word)
+// fit at the smallest height or not at all: they are drawn from the top of the box,
+// nothing below it, and each measuring pass stops once the text has run well past the
+// box, so that the number of passes and the drawing do not grow with the text.
+TEST(RulesTextLayout, HostileTextsDrawClippedWithinTheBox)
+{
+    std::string words;
+    while (words.size() < (size_t(1) << 20))
+        words += "Target creature gets +1/+1 %G until end of turn (reminder). ";
+    std::string symbols;
+    for (int i = 0; i < 5000; ++i)
+        symbols += "%W";
+    const std::pair<const char*, std::string> cases[] = {
+        {"a megabyte of words", words},
+        {"10,000 bytes of symbols", symbols},
+        {"one word of 200,000 letters", std::string(200000, 'x')},
+        {"100,000 paragraphs", [] { std::string s; for (int i = 0; i < 100000; ++i) s += "a\n"; return s; }()},
+    };
+    for (const auto& [what, text] : cases) {
+        SCOPED_TRACE(what);
+        TTextCanvas t;
+        TRulesLayout layout(*t.Canvas, Box);
+        layout.Run(RulesParagraphs(text, ""));
+        EXPECT_EQ(layout.FittedHeight, 1);
+        EXPECT_LE(layout.Measures, 24);
+        size_t drawn = 0;
+        for (const TDrawRecord& r : t.Rec) {
+            if (r.kind != TDrawRecord::Text && r.kind != TDrawRecord::Ellipse)
+                continue;
+            ++drawn;
+            EXPECT_GE(r.rect.Top, Box.Bottom) << "drawn below the box";
+        }
+        EXPECT_GT(drawn, 0u);
+        EXPECT_LT(drawn, 100000u);
+    }
+}

@@ -235,3 +235,23 @@ TEST_F(PackTool, BadInputGivesOneLineAndAnError)
     EXPECT_EQ(Tool("shuffle x").status, 2);
     EXPECT_EQ(Tool("extract '" + *this / "good" + "' m").out, "x");
 }
+
+// A damaged member does not hide the others: the listing goes on, names it as
+// damaged, and a damaged entry at the end ends it; each is reported on standard error
+// and the exit status says that something was wrong.
+TEST_F(PackTool, ListGoesOnPastDamagedMembers)
+{
+    auto entry = [](const std::string& name, const std::string& data) {
+        auto le = [](int32_t v) { return std::string(reinterpret_cast<const char*>(&v), 4); };
+        return le(int32_t(name.size())) + name + le(int32_t(data.size())) + data;
+    };
+    const std::string good = DeflateMember("content");
+    WriteFile("pack", entry("first", good) + entry("broken", "not zlib data") + entry("third", good) +
+                          std::string("\x05\x00\x00\x00trunc", 9));
+    const RunResult r = Tool("list '" + *this / "pack" + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "first\t7\nbroken\tdamaged\nthird\t7\n");
+    EXPECT_NE(r.err.find("Cannot decompress broken"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("corrupt"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+}

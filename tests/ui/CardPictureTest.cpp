@@ -174,3 +174,36 @@ TEST_F(CardPictureTest, AFailedSaveIsReportedAndEverythingRestored)
     EXPECT_EQ(Form->DrawCount, drawn + 1);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
+
+// A damaged frame picture in the data store: the card is drawn on the grey face every
+// time, and the error, naming the file, comes up once for the run, after the drawing.
+TEST_F(CardPictureTest, ADamagedFramePictureIsReportedOnceAndDrawnGrey)
+{
+    Stop();
+    const QString data = Folder.File("data");
+    ASSERT_TRUE(QFile::remove(data));
+    ASSERT_TRUE(QDir().mkdir(data));
+    const QString built = QString::fromUtf8(TOMELARK_BIN_DIR) + "/data";
+    for (const QString& name : QDir(built).entryList(QDir::Files)) {
+        if (name == "G.jpg") {
+            QFile source(built + "/" + name);
+            ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+            QFile cut(data + "/" + name);
+            ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+            cut.write(source.read(source.size() / 3));
+        } else {
+            ASSERT_TRUE(QFile::link(built + "/" + name, data + "/" + name));
+        }
+    }
+    Start();
+    for (const char* green : {"Llanowar Elves", "Giant Growth", "Llanowar Elves"}) {
+        SelectCard(green, "7E");
+        Form->UpdateImageCardNow();
+        QCoreApplication::processEvents();
+        const QColor frame = CardPicture.pixelColor(6, CardPicture.height() / 2);
+        EXPECT_EQ(frame, QColor(128, 128, 128)) << green << " " << frame.name().toStdString();
+    }
+    ASSERT_EQ(Dialogs.Errors.size(), 1) << Dialogs.Errors.join(" | ").toStdString();
+    EXPECT_TRUE(Dialogs.Errors[0].contains(data + "/G.jpg")) << Dialogs.Errors[0].toStdString();
+    EXPECT_TRUE(Dialogs.Errors[0].contains("Truncated JPEG data")) << Dialogs.Errors[0].toStdString();
+}

@@ -4,6 +4,8 @@
 #include "Library/Common/ExtUtils.h"
 #include "BuildInfo.h"
 
+#include "render/CardView.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QDir>
@@ -63,6 +65,10 @@ int main(int argc, char** argv)
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
     QGuiApplication app(argc, argv);
+    // A picture that cannot be read is drawn as missing; say which.
+    OnPictureError = [](const std::string& message) {
+        std::fprintf(stderr, "tomelark-tool: warning: %s\n", Win1251ToUtf8(message).c_str());
+    };
 
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {

@@ -839,8 +839,8 @@ void SavePictureFile(const QImage& image, const QString& path, int jpegQuality)
     try {
         WriteFileReplacing(QFile::encodeName(path).toStdString(),
                            std::string_view(bytes.constData(), size_t(bytes.size())));
-    } catch (const EFileWriteError&) {
-        Fail("Cannot write picture file " + QStringToWin1251(path));
+    } catch (const EFileWriteError& e) {
+        Fail("Cannot write picture file " + QStringToWin1251(path) + ". " + Utf8ToWin1251(e.Reason()));
     }
 }
 

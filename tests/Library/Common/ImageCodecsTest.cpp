@@ -231,6 +231,54 @@ TEST(Jpeg, DamagedDataRaises)
     EXPECT_IMAGE_ERROR(DecodeJpeg(marker), "Invalid JPEG data");
 }
 
+// A header asking for a picture beyond anything the program draws (16,384 pixels a
+// side, 64 million pixels) is refused before any memory is taken for it, and a GIF
+// whose blocks run on to the end of the file ends as damaged data.
+TEST(Pictures, SizesBeyondWhatIsDrawnAreRefusedBeforeDecoding)
+{
+    const QByteArray jpeg = EncodeJpeg(Gradient(16, 8), 90);
+    const qsizetype sof = jpeg.indexOf("\xFF\xC0");
+    ASSERT_GT(sof, 0);
+    auto jpegOf = [&](int width, int height) {
+        QByteArray b = jpeg;
+        b[sof + 5] = char(height >> 8);
+        b[sof + 6] = char(height & 0xFF);
+        b[sof + 7] = char(width >> 8);
+        b[sof + 8] = char(width & 0xFF);
+        return b;
+    };
+    const QByteArray gif = EncodeGif(PaletteImage(4, 4), -1);
+    auto gifScreenOf = [&](int width, int height) {
+        QByteArray b = gif;
+        b[6] = char(width & 0xFF);
+        b[7] = char(width >> 8);
+        b[8] = char(height & 0xFF);
+        b[9] = char(height >> 8);
+        return b;
+    };
+    // Header, screen without colour table, then comment blocks to the end of the file.
+    QByteArray endlessBlocks("GIF89a\x04\x00\x04\x00\x00\x00\x00\x21\xFE", 15);
+    for (int i = 0; i < 20000; ++i)
+        endlessBlocks.append("\x0Acomment...", 11);
+    const struct {
+        const char* what;
+        std::function<void()> decode;
+        const char* message;
+    } cases[] = {
+        {"JPEG 16,385 pixels wide", [&] { DecodeJpeg(jpegOf(16385, 8)); }, "Unsupported JPEG: picture too large"},
+        {"JPEG 10,000 x 10,000", [&] { DecodeJpeg(jpegOf(10000, 10000)); }, "Unsupported JPEG: picture too large"},
+        {"JPEG at the side limit: decoded, and short of data", [&] { DecodeJpeg(jpegOf(16384, 8)); },
+         "Invalid JPEG data"},
+        {"GIF screen 20,000 wide", [&] { DecodeGif(gifScreenOf(20000, 4)); }, "Unsupported GIF: picture too large"},
+        {"GIF screen 9,000 x 9,000", [&] { DecodeGif(gifScreenOf(9000, 9000)); }, "Unsupported GIF: picture too large"},
+        {"GIF blocks to the end", [&] { DecodeGif(endlessBlocks); }, "Truncated GIF data"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_IMAGE_ERROR(c.decode(), c.message);
+    }
+}
+
 TEST(Jpeg, RandomDamageNeverEscapes)
 {
     // Whatever the damage, the decoder either returns a picture or raises EImageError

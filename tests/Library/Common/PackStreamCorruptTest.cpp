@@ -92,3 +92,33 @@ TEST(PackStreamCorrupt, InflatingStopsAtTheSizeLimit)
         }
     }
 }
+
+// The bounds of the reader: no member beyond 256 MiB, and none past 16 MiB that
+// inflates more than 256 times its stored size (a bomb towards the limit is refused
+// within a few megabytes, and counted before any memory is taken for it). A large
+// member within both bounds is inflated whole.
+TEST(PackStreamCorrupt, InflatingRefusesBombsEarlyAndTakesLargeMembersWhole)
+{
+    const std::string bomb = Zlib(std::string(size_t(64) << 20, '\0')); // 64 MiB from ~64 KiB
+    ASSERT_LT(bomb.size(), size_t(1) << 17);
+    for (bool count : {false, true}) {
+        try {
+            count ? (void)InflatedSize(bomb, "bomb") : (void)InflateMember(bomb, "bomb");
+            ADD_FAILURE() << "inflated a bomb";
+        } catch (const EPackError& e) {
+            EXPECT_NE(std::string(e.what()).find("Cannot decompress bomb: it inflates to more than 256 times"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(MaxMemberSize, int64_t(256) << 20);
+
+    // 40 MiB of bytes that compress about twofold: past the size at which the content
+    // is counted first, inflated to exactly what was stored.
+    std::string content(size_t(40) << 20, '\0');
+    uint32_t seed = 1;
+    for (char& c : content)
+        c = char(((seed = seed * 1664525u + 1013904223u) >> 24) & 0x0F);
+    const std::string stored = Zlib(content, 1);
+    EXPECT_EQ(InflateMember(stored, "large"), content);
+}

@@ -20,12 +20,12 @@ inline std::string Int32(int32_t v)
     return s;
 }
 
-inline std::string Zlib(const std::string& content)
+inline std::string Zlib(const std::string& content, int level = 9)
 {
     uLongf len = compressBound(uLong(content.size()));
     std::string out(len, '\0');
     compress2(reinterpret_cast<Bytef*>(out.data()), &len,
-              reinterpret_cast<const Bytef*>(content.data()), uLong(content.size()), 9);
+              reinterpret_cast<const Bytef*>(content.data()), uLong(content.size()), level);
     out.resize(len);
     return out;
 }
