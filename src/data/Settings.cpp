@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
@@ -60,16 +61,118 @@ void ResetSettings()
 
 namespace {
 
+constexpr qint64 kMaxSettingsFile = 1 << 20;
+
+// "%XX" escapes of a key as Qt's own text format writes them.
+QString KeyFromText(const QByteArray& text)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text));
+}
+
+QByteArray KeyToText(const QString& key)
+{
+    return key.toUtf8().toPercentEncoding("/");
+}
+
+// A quoted value: backslash escapes of quotes, backslashes and line breaks.
+QString ValueFromText(QByteArray text)
+{
+    if (text.size() >= 2 && text.startsWith('"') && text.endsWith('"')) {
+        QByteArray out;
+        for (qsizetype i = 1; i + 1 < text.size(); ++i) {
+            char c = text[i];
+            if (c == '\\' && i + 2 < text.size()) {
+                c = text[++i];
+                c = c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+            }
+            out += c;
+        }
+        text = out;
+    }
+    return QString::fromUtf8(text);
+}
+
+QByteArray ValueToText(const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    const bool plain = !utf8.isEmpty() && !utf8.contains('"') && !utf8.contains('\\') && !utf8.contains('\n') &&
+                       !utf8.contains('\r') && !utf8.contains(';') && utf8.trimmed() == utf8;
+    if (plain)
+        return utf8;
+    QByteArray out = "\"";
+    for (char c : utf8)
+        out += c == '"' ? QByteArray("\\\"") : c == '\\' ? QByteArray("\\\\") : c == '\n' ? QByteArray("\\n")
+             : c == '\r' ? QByteArray("\\r") : QByteArray(1, c);
+    return out + "\"";
+}
+
+bool ReadTextStore(QIODevice& device, QSettings::SettingsMap& map)
+{
+    if (device.size() > kMaxSettingsFile)
+        return false;
+    const QByteArray all = device.read(kMaxSettingsFile + 1);
+    if (all.size() > kMaxSettingsFile)
+        return false;
+    QString section;
+    for (QByteArray line : all.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[') && line.endsWith(']')) {
+            section = KeyFromText(line.mid(1, line.size() - 2).trimmed());
+            if (section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+                section.clear();
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (equals <= 0)
+            continue;
+        const QString key = KeyFromText(line.left(equals).trimmed());
+        map.insert(section.isEmpty() ? key : section + '/' + key, ValueFromText(line.mid(equals + 1).trimmed()));
+    }
+    return true;
+}
+
+bool WriteTextStore(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    QByteArray out;
+    QString section = QStringLiteral("\x01");
+    // Top-level keys go into "[General]" first, then each section in order.
+    auto write = [&](bool topLevel) {
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            const qsizetype slash = it.key().indexOf('/');
+            if ((slash < 0) != topLevel)
+                continue;
+            const QString keySection = topLevel ? QStringLiteral("General") : it.key().left(slash);
+            if (keySection != section) {
+                if (!out.isEmpty())
+                    out += '\n';
+                out += '[' + KeyToText(keySection) + "]\n";
+                section = keySection;
+            }
+            out += KeyToText(topLevel ? it.key() : it.key().mid(slash + 1)) + '=' + ValueToText(it.value().toString()) +
+                   '\n';
+        }
+    };
+    write(true);
+    write(false);
+    return device.write(out) == out.size();
+}
+
+QString NativeStoreFile(QSettings::Scope scope, const char* organization, const char* application)
+{
+    // Only the file's name: the native format reads the file on first use, not here.
+    return QSettings(QSettings::NativeFormat, scope, organization, application).fileName();
+}
+
 std::unique_ptr<QSettings> OpenUserStore()
 {
 #ifdef Q_OS_WIN
     return std::make_unique<QSettings>("HKEY_CURRENT_USER\\Software\\Tomelark", QSettings::NativeFormat);
 #else
-    auto s = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Tomelark", "Tomelark");
-    // The user's values only; a system-wide file of the same name must not stand in
-    // for a missing user value.
-    s->setFallbacksEnabled(false);
-    return s;
+    // The user's values only, from the user's file: a system-wide file of the same
+    // name must not stand in for a missing user value.
+    return OpenSettingsFile(NativeStoreFile(QSettings::UserScope, "Tomelark", "Tomelark"));
 #endif
 }
 
@@ -79,10 +182,26 @@ std::unique_ptr<QSettings> OpenGameStore()
     return std::make_unique<QSettings>("HKEY_LOCAL_MACHINE\\Software\\Wizards of the Coast\\Magic - Full Install",
                                        QSettings::NativeFormat);
 #else
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::SystemScope, "Wizards of the Coast",
-                                       "Magic - Full Install");
+    return OpenSettingsFile(NativeStoreFile(QSettings::SystemScope, "Wizards of the Coast", "Magic - Full Install"));
 #endif
 }
+
+} // namespace
+
+int SettingsFileFormat()
+{
+    static const QSettings::Format format = QSettings::registerFormat("conf", ReadTextStore, WriteTextStore);
+    return int(format);
+}
+
+std::unique_ptr<QSettings> OpenSettingsFile(const QString& fileName)
+{
+    auto s = std::make_unique<QSettings>(fileName, QSettings::Format(SettingsFileFormat()));
+    s->setFallbacksEnabled(false);
+    return s;
+}
+
+namespace {
 
 [[noreturn]] void InvalidType(const char* name)
 {

@@ -14,7 +14,10 @@
 
 #include "Library/Common/ExtUtils.h"
 
+#include <memory>
+
 class QSettings;
+class QString;
 
 // A stored setting that cannot be read as its type.
 class ESettingsError : public Exception {
@@ -67,6 +70,13 @@ void ReadSettings();
 // Writes the five user settings (Booleans as 0 or 1). A store that cannot be written
 // is skipped silently.
 void WriteSettings();
+
+// The stores' text format on this platform: the usual "[General]" / "key=value"
+// file, each value kept as the text it is (no "@Variant(...)" or other encoded value
+// is ever decoded), files over 1 MiB unreadable. `OpenSettingsFile` opens a file in
+// it; the program's own stores lie where Qt's native format would put them.
+int SettingsFileFormat();
+std::unique_ptr<QSettings> OpenSettingsFile(const QString& fileName);
 
 // The same on given stores (tests, or a caller with its own stores). `game` may be
 // null: MainDir is then left as it is.

@@ -238,3 +238,52 @@ TEST_F(SettingsTest, AFailedWriteNamesTheFile)
     QSettings nowhere(dir.filePath("plain/user.conf"), QSettings::IniFormat);
     EXPECT_NO_THROW(WriteSettings(nowhere));
 }
+
+// The program's own settings files keep every value as text: an encoded value of Qt's
+// text format ("@Variant(...)", which Qt would decode into any type, allocating what
+// the bytes say) is a value of the wrong type, and a folder name with commas stays
+// whole. What the program writes it reads back.
+TEST_F(SettingsTest, TheSettingsFileFormatDecodesNothing)
+{
+    QFile game(GameFile());
+    ASSERT_TRUE(game.open(QIODevice::WriteOnly));
+    game.write("[General]\nMainDir=/opt/Magic, the Gathering\n");
+    game.close();
+    QFile user(UserFile());
+    ASSERT_TRUE(user.open(QIODevice::WriteOnly));
+    user.write("[General]\r\nArtImageType=@Variant(\\0\\0\\0GIF89a\\x7\\0\\x12QString)\r\n; a comment\r\n"
+               "CardTextType=2\r\nDrawReminderText=\"0\"\r\n[Other]\r\nPrintGrayscale=1\r\n");
+    user.close();
+    {
+        auto u = OpenSettingsFile(UserFile());
+        auto g = OpenSettingsFile(GameFile());
+        try {
+            ReadSettings(*u, g.get());
+            ADD_FAILURE() << "no error";
+        } catch (const ESettingsError& e) {
+            EXPECT_EQ(std::string(e.what()), "Invalid data type for 'ArtImageType'");
+        }
+    }
+    EXPECT_EQ(MainDir, "/opt/Magic, the Gathering");
+    EXPECT_EQ(CardTextType, 2);
+    EXPECT_FALSE(DrawReminderText);
+    EXPECT_FALSE(PrintGrayscale) << "a key of another section is not a top-level key";
+
+    ArtImageType = 1;
+    {
+        auto u = OpenSettingsFile(UserFile());
+        WriteSettings(*u);
+    }
+    ResetSettings();
+    {
+        auto u = OpenSettingsFile(UserFile());
+        ReadSettings(*u, nullptr);
+    }
+    EXPECT_EQ(ArtImageType, 1);
+    EXPECT_EQ(CardTextType, 2);
+    QFile written(UserFile());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    EXPECT_TRUE(text.startsWith("[General]\nArtImageType=1\nCardTextType=2\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[Other]\nPrintGrayscale=1\n")) << text.toStdString();
+}

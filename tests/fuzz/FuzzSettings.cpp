@@ -1,5 +1,5 @@
 // The settings reader on any bytes: the user's settings file and the game's file read
-// from the same mutated ini text.
+// from the same mutated text, in the program's own settings format.
 #include "FuzzSupport.h"
 #include "data/Settings.h"
 
@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz::EnsureGuiApplication();
     const std::string file = fuzz::ScratchDir() + "/settings.ini";
     fuzz::WriteFile(file, fuzz::Bytes(data, size));
-    QSettings user(QString::fromStdString(file), QSettings::IniFormat);
-    QSettings game(QString::fromStdString(file), QSettings::IniFormat);
+    auto user = OpenSettingsFile(QString::fromStdString(file));
+    auto game = OpenSettingsFile(QString::fromStdString(file));
     try {
-        ReadSettings(user, &game);
+        ReadSettings(*user, game.get());
     } catch (const ESettingsError&) {
     }
     ResetSettings();
