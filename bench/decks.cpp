@@ -204,6 +204,27 @@ void BM_LoadDeck1000Lines(benchmark::State& state)
 }
 BENCHMARK(BM_LoadDeck1000Lines)->Unit(benchmark::kMillisecond);
 
+// A deck line of hostile markup: N unclosed "[" (arg 0) or N pairs "()" (arg 1). The
+// time per line must grow with N, not with its square.
+static void BM_HostileDeckLine(benchmark::State& state)
+{
+    TData& d = *Base().data;
+    const size_t n = size_t(state.range(0));
+    std::string line = "4 ";
+    for (size_t i = 0; i < n; ++i)
+        line += state.range(1) == 0 ? "[" : "()";
+    const std::string path = Base().folder.Path("hostile.txt");
+    WriteFileReplacing(path, line + "\n");
+    for (auto _ : state) {
+        d.LoadDeck(path);
+        benchmark::DoNotOptimize(d.DeckTotal);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(line.size()));
+}
+BENCHMARK(BM_HostileDeckLine)
+    ->ArgsProduct({{80000, 160000, 320000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -54,6 +54,7 @@ std::string RemoveMarkedSpans(std::string_view text, std::string_view opening, s
     kept.reserve(text.size());
     std::string_view rest = text;
     const size_t k = opening.size();
+    bool closingGone = false;
     for (;;) {
         size_t joined = 0; // characters of the marker that lie in `kept`
         for (size_t j = std::min(k - 1, kept.size()); j >= 1; --j) {
@@ -75,10 +76,14 @@ std::string RemoveMarkedSpans(std::string_view text, std::string_view opening, s
             kept += rest.substr(0, p);
             rest.remove_prefix(p + k);
         }
-        if (!closing.empty()) {
+        // `rest` only ever loses its front: once it holds no closing marker, no later
+        // rest can, and looking again would make a run of unclosed openings quadratic.
+        if (!closing.empty() && !closingGone) {
             const size_t q = rest.find(closing);
             if (q != std::string_view::npos)
                 rest.remove_prefix(q + closing.size());
+            else
+                closingGone = true;
         }
     }
 }

@@ -45,7 +45,7 @@ inline void WriteFile(const std::string& path, std::string_view bytes)
 inline void EnsureGuiApplication()
 {
     // Never destroyed: Qt must not be torn down after its own exit handlers ran.
-    static QGuiApplication* app = [] {
+    [[maybe_unused]] static QGuiApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static int argc = 1;
         static char name[] = "fuzz";
