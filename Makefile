@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: run test build setup configure bench sanitize sanitize-readers fuzz fuzz-build fuzz-ci cardbase clean
+.PHONY: run test build install setup configure bench sanitize sanitize-readers fuzz fuzz-build fuzz-ci cardbase clean
 
 run: build
 	cd $(BUILD_DIR)/bin && ./tomelark
@@ -14,6 +14,11 @@ test: build
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The program, its data store and its desktop integration below PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 configure: setup
 	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then \

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the renderer's fonts need
 # (cups-daemon and cups-client: the print tests run a CUPS scheduler of their own;
-# clang and its fuzzer runtime: the fuzz targets of the readers).
+# clang and its fuzzer runtime: the fuzz targets of the readers; Qt's own Russian
+# translations; the validators of the desktop entry, the metainfo and the MIME type,
+# and Xvfb for the test of an installed copy).
 # Quiet and quick when everything is there already.
 set -euo pipefail
 PACKAGES=(
@@ -12,6 +14,8 @@ PACKAGES=(
   fonts-paratype fonts-urw-base35 fontconfig
   cups-daemon cups-client
   clang libclang-rt-14-dev
+  qt6-translations-l10n
+  desktop-file-utils appstream shared-mime-info xvfb xauth xdotool
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

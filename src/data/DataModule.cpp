@@ -4,6 +4,7 @@
 #include "Library/Common/PackStream.h"
 #include "data/Settings.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QString>
 
@@ -161,7 +162,7 @@ void TData::DataModuleCreate()
         // pack file. The stream is released when the block ends, also on failure.
         CreateDeckTable();
         // What a save killed half-way left in the data folder goes first.
-        RemoveStaleTemporaryFiles(BaseDir + "data");
+        RemoveStaleTemporaryFiles(UserDir + "data");
         LoadCardBase(CardBaseFileName());
         BaseTable.SetLogChanges(true);
 
@@ -293,12 +294,16 @@ void TData::SaveCardBase()
     // The card base is written as a plain file. A pack file standing in for the folder
     // "data" cannot take it; the engine's save would only fail to create its temporary
     // file, so say what is wrong instead.
-    const std::string store = BaseDir + "data";
+    // An installed program keeps its edited card base in the user's folder, which the
+    // first save creates; from then on that copy is the one loaded.
+    const std::string store = UserDir + "data";
     const QFileInfo info(QString::fromStdString(store));
     if (info.exists() && !info.isDir())
         throw EError(Utf8ToWin1251("Базу карт нельзя сохранить: ") + Utf8ToWin1251(store)
                      + Utf8ToWin1251(" — упакованный файл, а не папка"));
-    BaseTable.SaveToFile(CardBaseFileName());
+    if (WritesToUserFolder() && !info.exists() && !QDir().mkpath(info.filePath()))
+        throw EError(Utf8ToWin1251("Не удалось создать папку ") + QStringToWin1251(info.filePath()));
+    BaseTable.SaveToFile(CardBaseSaveFileName());
 }
 
 bool TData::LocateCard(const std::string& name, const std::string& set, const std::string& version)

@@ -109,7 +109,7 @@ public:
     // With save, writes the whole card base to its file afterwards (SaveCardBase).
     // Does nothing while not Ready.
     void WriteCard(const TCard& card, bool append, bool save, TTable& table);
-    // Writes every record of the card base to BaseDir "data/cardbase.cds", replacing
+    // Writes every record of the card base to CardBaseSaveFileName(), replacing
     // the file atomically: when the file cannot be written the previous one stays
     // intact. Refuses with EError when the data store "data" is a pack file.
     void SaveCardBase();

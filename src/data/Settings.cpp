@@ -1,11 +1,15 @@
 #include "data/Settings.h"
 
 #include "Library/Common/ExtUtils.h"
+#include "Library/Common/FileUtils.h"
+#include "Library/Common/PackStream.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QString>
 #include <QVariant>
 
@@ -23,6 +27,7 @@ std::string MainDir = DefaultMainDir();
 std::string AppDir;
 std::string BaseDir;
 std::string ImagesDir;
+std::string UserDir;
 
 std::string DefaultMainDir()
 {
@@ -34,19 +39,88 @@ std::string DefaultMainDir()
 #endif
 }
 
-void InitFolders(const std::string& programDir)
+namespace {
+
+std::string WithSeparator(std::string dir)
 {
-    std::string dir = QDir::fromNativeSeparators(QString::fromStdString(programDir)).toStdString();
     if (dir.empty() || dir.back() != '/')
         dir += '/';
-    AppDir = dir;
+    return dir;
+}
+
+// A data store in `dir`: the folder "data" or a pack file of that name.
+bool HasDataStore(const std::string& dir)
+{
+    return QFileInfo::exists(QString::fromStdString(dir + "data"));
+}
+
+} // namespace
+
+std::string UserDataFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return WithSeparator(QDir::cleanPath(base + QStringLiteral("/Tomelark")).toStdString());
+}
+
+void InitFolders(const std::string& programDir)
+{
+    const std::string dir = WithSeparator(QDir::fromNativeSeparators(QString::fromStdString(programDir)).toStdString());
+    // The data store beside the program (a build folder, a portable copy), else in
+    // the share folder of an installed program.
+    std::string store = dir;
+    bool installed = false;
+    if (!HasDataStore(dir)) {
+        const std::string shared =
+            WithSeparator(QDir::cleanPath(QString::fromStdString(dir + "../share/tomelark")).toStdString());
+        if (HasDataStore(shared)) {
+            store = shared;
+            installed = true;
+        }
+    }
+    AppDir = store;
     BaseDir = AppDir;
     ImagesDir = AppDir + "images/";
+    UserDir = installed || !IsWritableFolder(AppDir) ? UserDataFolder() : AppDir;
+}
+
+bool WritesToUserFolder()
+{
+    return UserDir != AppDir;
+}
+
+void PrepareUserFolder()
+{
+    if (!WritesToUserFolder())
+        return;
+    const QString user = QString::fromStdString(UserDir);
+    const QString decks = user + QStringLiteral("decks");
+    if (QFileInfo::exists(decks) || !QDir().mkpath(decks))
+        return;
+    const QDir samples(QString::fromStdString(AppDir + "decks"));
+    for (const QFileInfo& f : samples.entryInfoList(QDir::Files | QDir::Readable)) {
+        std::string bytes;
+        try {
+            bytes = ReadWholeFile(QFile::encodeName(f.absoluteFilePath()).toStdString());
+            WriteFileReplacing(QFile::encodeName(decks + '/' + f.fileName()).toStdString(), bytes);
+        } catch (const std::exception&) {
+            // A sample deck that cannot be copied is only a sample less.
+        }
+    }
 }
 
 std::string CardBaseFileName()
 {
+    if (WritesToUserFolder()) {
+        const std::string edited = CardBaseSaveFileName();
+        if (QFileInfo(QString::fromStdString(edited)).isFile())
+            return edited;
+    }
     return BaseDir + "data/cardbase.cds";
+}
+
+std::string CardBaseSaveFileName()
+{
+    return UserDir + "data/cardbase.cds";
 }
 
 void ResetSettings()
@@ -175,6 +249,19 @@ std::unique_ptr<QSettings> OpenUserStore()
     return OpenSettingsFile(NativeStoreFile(QSettings::UserScope, "Tomelark", "Tomelark"));
 #endif
 }
+
+} // namespace
+
+std::unique_ptr<QSettings> OpenWindowStore()
+{
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>("HKEY_CURRENT_USER\\Software\\Tomelark\\Window", QSettings::NativeFormat);
+#else
+    return OpenSettingsFile(NativeStoreFile(QSettings::UserScope, "Tomelark", "Window"));
+#endif
+}
+
+namespace {
 
 std::unique_ptr<QSettings> OpenGameStore()
 {

@@ -45,17 +45,41 @@ std::string DefaultMainDir();
 // with "/" between components, as the pack file stream and the file functions take
 // them; they are not Windows-1251 like the rest of the program's text.
 
-// Folders, each with a trailing separator: the program's folder, the folder under
-// which the data store "data" lies, and the small art pictures' folder.
+// Folders, each with a trailing separator: the folder of the data store (the program's
+// folder when the store lies beside the program, else "../share/tomelark" of an
+// installed program), the folder under which the data store "data" lies, and the
+// small art pictures' folder.
 extern std::string AppDir;
 extern std::string BaseDir;
 extern std::string ImagesDir;
+// Where the program writes: decks ("decks/"), saved pictures ("printimg/"), page
+// bitmaps ("preprint/"), the edited card base ("data/cardbase.cds") and the Quillon
+// export. AppDir when the program runs from a writable folder of its own; for an
+// installed program, or one whose folder may not be written, the user's data folder
+// (UserDataFolder()).
+extern std::string UserDir;
 
-// Fixes AppDir, BaseDir and ImagesDir from the program's folder.
+// The user's data folder of the program: "Tomelark" below the user's data location
+// (~/.local/share/Tomelark, or $XDG_DATA_HOME/Tomelark), with a trailing separator.
+std::string UserDataFolder();
+
+// Fixes AppDir, BaseDir, ImagesDir and UserDir from the program's folder.
 void InitFolders(const std::string& programDir);
 
-// The card base file below BaseDir.
+// Whether the program writes to a folder of its own (UserDir is not AppDir).
+bool WritesToUserFolder();
+
+// Readies UserDir for an installed program: creates it, and on the first start
+// (no "decks" there yet) copies the sample decks of AppDir into its "decks". Nothing
+// happens when UserDir is AppDir. A folder that cannot be made is left for the
+// first save to report.
+void PrepareUserFolder();
+
+// The card base file the program loads: the edited copy below UserDir when there is
+// one, else the one below BaseDir.
 std::string CardBaseFileName();
+// Where the card base is saved: below UserDir.
+std::string CardBaseSaveFileName();
 
 // Puts every setting back to its initial value (program start).
 void ResetSettings();
@@ -77,6 +101,10 @@ void WriteSettings();
 // it; the program's own stores lie where Qt's native format would put them.
 int SettingsFileFormat();
 std::unique_ptr<QSettings> OpenSettingsFile(const QString& fileName);
+
+// The store of the main window's size, place and column widths, beside the user's
+// settings (~/.config/Tomelark/Window.conf on Linux), in the same text format.
+std::unique_ptr<QSettings> OpenWindowStore();
 
 // The same on given stores (tests, or a caller with its own stores). `game` may be
 // null: MainDir is then left as it is.

@@ -198,7 +198,7 @@ std::string TPrintRun::PageFolder() const
 {
     if (!BitmapFolder.empty())
         return BitmapFolder.back() == '/' ? BitmapFolder : BitmapFolder + "/";
-    return AppDir + "preprint/";
+    return UserDir + "preprint/";
 }
 
 std::string TPrintRun::PageFileName(int page) const

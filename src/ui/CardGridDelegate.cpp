@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -132,10 +133,17 @@ void TCardGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
     if (field.compare(QLatin1String("Cost"), Qt::CaseInsensitive) == 0) {
         const std::string cost = index.data(TTableModel::RawTextRole).toByteArray().toStdString();
-        const QImage picture = CostPicture(cost, cell.width() - 2, cell.height() - 2, background,
-                                           QFontInfo(option.font).pixelSize(), alignment);
-        if (!picture.isNull())
-            painter->drawImage(QPoint(cell.left() + 2, cell.top() + 2), picture);
+        // Drawn in the screen's own pixels, so that the symbols are sharp at 2x.
+        const qreal ratio = std::max<qreal>(1.0, painter->device()->devicePixelRatioF());
+        const int w = cell.width() - 2, h = cell.height() - 2;
+        const QImage picture = CostPicture(cost, int(std::lround(w * ratio)), int(std::lround(h * ratio)), background,
+                                           int(std::lround(QFontInfo(option.font).pixelSize() * ratio)), alignment);
+        if (!picture.isNull()) {
+            if (ratio == 1.0)
+                painter->drawImage(QPoint(cell.left() + 2, cell.top() + 2), picture);
+            else
+                painter->drawImage(QRectF(cell.left() + 2, cell.top() + 2, w, h), picture);
+        }
     } else {
         const QString text = index.data(Qt::DisplayRole).toString();
         const QFontMetrics metrics(option.font);

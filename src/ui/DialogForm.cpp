@@ -38,15 +38,25 @@ int TDialogForm::ShowModal()
         ModalRunner(*this);
         return result();
     }
-    if (Position != poDesigned) {
-        const QWidget* over = parentWidget();
-        QRect area;
-        if (Position == poMainFormCenter && over && over->isVisible())
-            area = over->frameGeometry();
-        else if (const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen())
-            area = screen->availableGeometry();
-        if (area.isValid())
-            move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    PlaceDialog();
     return exec();
+}
+
+void TDialogForm::PlaceDialog()
+{
+    if (Position == poDesigned)
+        return;
+    const QWidget* over = parentWidget();
+    QRect area;
+    if (Position == poMainFormCenter && over && over->isVisible())
+        area = over->geometry();
+    else if (const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (!area.isValid())
+        return;
+    // The client area is centred (not the frame, which the window system adds once
+    // the dialog has been shown): every showing puts the dialog at the same place.
+    QRect client(QPoint(), size());
+    client.moveCenter(area.center());
+    setGeometry(client);
 }

@@ -44,4 +44,6 @@ public:
     // screen, or where the window system puts it.
     enum TPosition { poMainFormCenter, poScreenCenter, poDesigned };
     TPosition Position = poMainFormCenter;
+    // Puts the dialog where Position says, the same place at every showing.
+    void PlaceDialog();
 };

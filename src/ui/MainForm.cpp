@@ -1,12 +1,10 @@
 #include "ui/MainForm.h"
+#include "ui/MainFormInternal.h"
 
 #include "BuildInfo.h"
 #include "Library/Common/ExtUtils.h"
-#include "Library/Common/ImageCodecs.h"
-#include "Library/Common/ImageUtils.h"
-#include "data/PictureLookup.h"
 #include "data/Settings.h"
-#include "render/Canvas.h"
+#include "render/AppIcon.h"
 #include "render/CardView.h"
 #include "ui/ActionIcons.h"
 #include "ui/CardGridDelegate.h"
@@ -17,16 +15,15 @@
 #include "ui/UserDialogs.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QSettings>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QFileInfo>
-#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,7 +32,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -44,12 +40,9 @@
 
 TMainForm* MainForm = nullptr;
 
-namespace {
+using namespace mainform;
 
-QString U(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+namespace {
 
 // Sizes of the layout, in pixels.
 constexpr int kFormWidth = 760;
@@ -70,10 +63,6 @@ constexpr int kPaintBoxHeight = 439;
 constexpr int kSpeedButtonWidth = 23;
 constexpr int kSpeedButtonHeight = 22;
 
-// The picture saved or copied: 312 x 440, rendered at twice the size.
-constexpr int kSavedPictureWidth = 312;
-constexpr int kSavedPictureHeight = 440;
-
 // The window's font: "MS Sans Serif" at 8 points (11 pixels). Where the system does
 // not have it, a plain sans serif with Cyrillic letters stands in.
 QFont FormFont()
@@ -93,6 +82,15 @@ QFont FormFont()
     return font;
 }
 
+// The application icon at the sizes window lists, task bars and title bars use.
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
+    return icon;
+}
+
 QToolButton* SpeedButton(QWidget* parent, const char* name, TGlyph glyph, int x, int y)
 {
     auto* b = new QToolButton(parent);
@@ -102,18 +100,6 @@ QToolButton* SpeedButton(QWidget* parent, const char* name, TGlyph glyph, int x,
     b->setFocusPolicy(Qt::NoFocus); // like a speed button: clicking leaves the focus where it is
     b->setGeometry(x, y, kSpeedButtonWidth, kSpeedButtonHeight);
     return b;
-}
-
-// An empty text is stored by the table engine as a field without a value.
-TValue KeyValue(const std::string& text)
-{
-    return text.empty() ? TValue() : TValue(text);
-}
-
-// A field's text where the record may be missing.
-std::string Text(TTable& table, const char* field)
-{
-    return table.FieldByName(field).AsString();
 }
 
 } // namespace
@@ -196,6 +182,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     };
     setObjectName(U("MainForm"));
     setFont(FormFont());
+    setWindowIcon(ProgramIcon());
     InternalName = U("Tomelark");
     ProductName = U(TOMELARK_PRODUCT_NAME);
     ProductVersion = U(TOMELARK_VERSION);
@@ -255,25 +242,25 @@ QAction* TMainForm::NewAction(const QString& caption, const QString& hint, const
 void TMainForm::CreateActions()
 {
     const QString file = U("Файл"), edit = U("Правка"), view = U("Вид"), help = U("Помощь");
-    aCreate = NewAction(U("Создать..."), U("Создать новую колоду"), QKeySequence(Qt::CTRL | Qt::Key_N), aiNew,
+    aCreate = NewAction(U("&Создать..."), U("Создать новую колоду"), QKeySequence(Qt::CTRL | Qt::Key_N), aiNew,
                         &TMainForm::aCreateExecute);
-    aOpen = NewAction(U("Открыть..."), U("Открыть колоду"), QKeySequence(Qt::CTRL | Qt::Key_O), aiOpen,
+    aOpen = NewAction(U("&Открыть..."), U("Открыть колоду"), QKeySequence(Qt::CTRL | Qt::Key_O), aiOpen,
                       &TMainForm::aOpenExecute);
-    aSave = NewAction(U("Сохранить"), U("Сохранить колоду"), QKeySequence(Qt::CTRL | Qt::Key_S), aiSave,
+    aSave = NewAction(U("Сох&ранить"), U("Сохранить колоду"), QKeySequence(Qt::CTRL | Qt::Key_S), aiSave,
                       &TMainForm::aSaveExecute);
-    aSaveAs = NewAction(U("Сохранить Как..."), U("Сохранить колоду с новым именем"), QKeySequence(), aiSaveAs,
+    aSaveAs = NewAction(U("Сохранить &Как..."), U("Сохранить колоду с новым именем"), QKeySequence(), aiSaveAs,
                         &TMainForm::aSaveAsExecute);
-    aPrint = NewAction(U("Печать..."), U("Печать карт"), QKeySequence(Qt::CTRL | Qt::Key_P), aiPrint,
+    aPrint = NewAction(U("&Печать..."), U("Печать карт"), QKeySequence(Qt::CTRL | Qt::Key_P), aiPrint,
                        &TMainForm::aPrintExecute);
-    aExit = NewAction(U("Выход"), U("Выход из программы"), QKeySequence(), aiExit, &TMainForm::aExitExecute);
-    aEditCard = NewAction(U("Редактировать карту"), QString(), QKeySequence(), -1, &TMainForm::aEditCardExecute);
-    aAbout = NewAction(U("О программе..."), QString(), QKeySequence(), -1, &TMainForm::aAboutExecute);
-    aFilter = NewAction(U("Фильтрация"), QString(), QKeySequence(), aiFilter, &TMainForm::aFilterExecute);
-    aStatistics = NewAction(U("Статистика"), QString(), QKeySequence(), aiStatistics, &TMainForm::aStatisticsExecute);
-    aShowDeck = NewAction(U("Показывать колоду"), QString(), QKeySequence(), -1, &TMainForm::aShowDeckExecute);
+    aExit = NewAction(U("&Выход"), U("Выход из программы"), QKeySequence(), aiExit, &TMainForm::aExitExecute);
+    aEditCard = NewAction(U("&Редактировать карту"), QString(), QKeySequence(), -1, &TMainForm::aEditCardExecute);
+    aAbout = NewAction(U("&О программе..."), QString(), QKeySequence(), -1, &TMainForm::aAboutExecute);
+    aFilter = NewAction(U("&Фильтрация"), QString(), QKeySequence(), aiFilter, &TMainForm::aFilterExecute);
+    aStatistics = NewAction(U("&Статистика"), QString(), QKeySequence(), aiStatistics, &TMainForm::aStatisticsExecute);
+    aShowDeck = NewAction(U("Показывать &колоду"), QString(), QKeySequence(), -1, &TMainForm::aShowDeckExecute);
     aShowDeck->setCheckable(true);
     aShowDeck->setChecked(true);
-    aOptions = NewAction(U("Параметры..."), QString(), QKeySequence(), -1, &TMainForm::aOptionsExecute);
+    aOptions = NewAction(U("&Параметры..."), QString(), QKeySequence(), -1, &TMainForm::aOptionsExecute);
 
     const struct {
         QAction* action;
@@ -289,7 +276,15 @@ void TMainForm::CreateActions()
         addAction(n.action); // shortcuts work wherever the focus is in the window
     }
 
-    Quillon1 = new QAction(U("Экспорт для Quillon"), this);
+    // F10 opens the main menu wherever the focus is.
+    aMenuBar = new QAction(this);
+    aMenuBar->setObjectName(U("aMenuBar"));
+    aMenuBar->setShortcut(QKeySequence(Qt::Key_F10));
+    aMenuBar->setShortcutContext(Qt::WindowShortcut);
+    connect(aMenuBar, &QAction::triggered, this, [this] { OpenMainMenu(); });
+    addAction(aMenuBar);
+
+    Quillon1 = new QAction(U("&Экспорт для Quillon"), this);
     Quillon1->setObjectName(U("Quillon1"));
     Quillon1->setVisible(false);
     connect(Quillon1, &QAction::triggered, this, [this] { Guarded([this] { Quillon1Click(); }); });
@@ -297,7 +292,7 @@ void TMainForm::CreateActions()
 
 void TMainForm::CreateMenus()
 {
-    FileMenu = menuBar()->addMenu(U("Файл"));
+    FileMenu = menuBar()->addMenu(U("&Файл"));
     FileMenu->addAction(aCreate);
     FileMenu->addAction(aOpen);
     FileMenu->addAction(aSave);
@@ -310,10 +305,10 @@ void TMainForm::CreateMenus()
     FileMenu->addSeparator();
     FileMenu->addAction(aExit);
 
-    EditMenu = menuBar()->addMenu(U("Правка"));
+    EditMenu = menuBar()->addMenu(U("&Правка"));
     EditMenu->addAction(aEditCard);
 
-    ViewMenu = menuBar()->addMenu(U("Вид"));
+    ViewMenu = menuBar()->addMenu(U("&Вид"));
     ViewMenu->addAction(aFilter);
     ViewMenu->addSeparator();
     ViewMenu->addAction(aStatistics);
@@ -322,7 +317,7 @@ void TMainForm::CreateMenus()
     ViewMenu->addSeparator();
     ViewMenu->addAction(aOptions);
 
-    HelpMenu = menuBar()->addMenu(U("Помощь"));
+    HelpMenu = menuBar()->addMenu(U("По&мощь"));
     HelpMenu->addAction(aAbout);
 
     auto guarded = [this](void (TMainForm::*handler)()) {
@@ -331,7 +326,7 @@ void TMainForm::CreateMenus()
 
     BasePopupMenu = new QMenu(this);
     BasePopupMenu->setObjectName(U("BasePopupMenu"));
-    miAddToDeck = BasePopupMenu->addAction(U("Добавить в колоду"));
+    miAddToDeck = BasePopupMenu->addAction(U("&Добавить в колоду"));
     connect(miAddToDeck, &QAction::triggered, this, guarded(&TMainForm::AddCardToDeck));
     BasePopupMenu->setDefaultAction(miAddToDeck);
     miEditCard = BasePopupMenu->addAction(aEditCard->text());
@@ -339,20 +334,20 @@ void TMainForm::CreateMenus()
 
     DeckPopupMenu = new QMenu(this);
     DeckPopupMenu->setObjectName(U("DeckPopupMenu"));
-    miFindInBase = DeckPopupMenu->addAction(U("Согласовать со списком"));
+    miFindInBase = DeckPopupMenu->addAction(U("&Согласовать со списком"));
     connect(miFindInBase, &QAction::triggered, this, guarded(&TMainForm::FindDeckCardInBase));
     DeckPopupMenu->setDefaultAction(miFindInBase);
-    miAddDeckCard = DeckPopupMenu->addAction(U("Добавить карту"));
+    miAddDeckCard = DeckPopupMenu->addAction(U("&Добавить карту"));
     connect(miAddDeckCard, &QAction::triggered, this, guarded(&TMainForm::AddDeckCard));
-    miRemoveDeckCard = DeckPopupMenu->addAction(U("Удалить карту"));
+    miRemoveDeckCard = DeckPopupMenu->addAction(U("&Удалить карту"));
     connect(miRemoveDeckCard, &QAction::triggered, this, guarded(&TMainForm::RemoveDeckCard));
 
     PicturePopupMenu = new QMenu(this);
     PicturePopupMenu->setObjectName(U("PicturePopupMenu"));
-    miSavePicture = PicturePopupMenu->addAction(U("Сохранить картинку"));
+    miSavePicture = PicturePopupMenu->addAction(U("&Сохранить картинку"));
     miSavePicture->setProperty("Tag", 1);
     connect(miSavePicture, &QAction::triggered, this, [this] { Guarded([this] { aCopyImageExecute(1); }); });
-    miCopyPicture = PicturePopupMenu->addAction(U("Копировать картинку"));
+    miCopyPicture = PicturePopupMenu->addAction(U("&Копировать картинку"));
     miCopyPicture->setProperty("Tag", 0);
     connect(miCopyPicture, &QAction::triggered, this, [this] { Guarded([this] { aCopyImageExecute(0); }); });
 }
@@ -423,11 +418,12 @@ void TMainForm::CreateWorkArea()
     findLayout->addWidget(CardsCardCountLabel);
     baseLayout->addWidget(Panel1);
 
-    CardsModel = new TTableModel({{"Name", QString(), 150},
-                                  {"Set", QString(), -1},
-                                  {"Type", QString(), 120},
-                                  {"Cost", QString(), 62},
-                                  {"PwrTgh", U("Pwr/Tgh"), 32}},
+    // The titles stay whatever field the language puts into a column.
+    CardsModel = new TTableModel({{"Name", U("Название"), 150},
+                                  {"Set", U("Выпуск"), -1},
+                                  {"Type", U("Тип"), 120},
+                                  {"Cost", U("Стоимость"), 62},
+                                  {"PwrTgh", U("С/В"), 32}},
                                  this);
     CardsGrid = new TDataGrid(BasePanel);
     CardsGrid->setObjectName(U("CardsGrid"));
@@ -479,8 +475,8 @@ void TMainForm::CreateWorkArea()
     deckBody->addWidget(Panel3);
 
     DeckModel = new TTableModel({{"Count", U("#"), 30, Qt::AlignHCenter, Qt::AlignHCenter},
-                                 {"Name", QString(), 125},
-                                 {"Set", QString(), -1}},
+                                 {"Name", U("Название"), 125},
+                                 {"Set", U("Выпуск"), -1}},
                                 this);
     DeckGrid = new TDataGrid(DeckPanel);
     DeckGrid->setObjectName(U("DeckGrid"));
@@ -621,20 +617,6 @@ QString TMainForm::BaseCaption() const
     return ProductName + U(" ") + ProductVersion;
 }
 
-QString TMainForm::DecksFolder() const
-{
-    const QString dir = AppDir.empty() ? QCoreApplication::applicationDirPath() + U("/")
-                                       : QString::fromStdString(AppDir);
-    return dir + U("decks");
-}
-
-std::string TMainForm::QuillonFileName() const
-{
-    const std::string dir =
-        AppDir.empty() ? QCoreApplication::applicationDirPath().toStdString() + "/" : AppDir;
-    return dir + "TomelarkDeck.dat";
-}
-
 void TMainForm::UpdateDeckCountLabel()
 {
     const int total = FData ? FData->DeckTotal : 0;
@@ -689,8 +671,13 @@ void TMainForm::FormShow()
     // 2. The labels.
     UpdateDeckCountLabel();
     UpdateCardsCountLabel();
-    // 3. Columns and sort index by the language.
+    // 3. Columns and sort index by the language; the list starts at its first card,
+    //    selected at the top of the grid.
     ApplyLanguage();
+    if (CardListUsable() && FData->CardsTable.RecordCount() > 0) {
+        FData->CardsTable.First();
+        CardsGrid->scrollToTop();
+    }
     // 4. The card list's current card, drawn at once.
     if (CardListUsable()) {
         const TCardKey key = FData->GetCardKey(FData->CardsTable);
@@ -705,493 +692,70 @@ void TMainForm::FormShow()
     UpdateImageCardNow();
 }
 
-void TMainForm::ApplyLanguage()
+void TMainForm::OpenMainMenu()
 {
-    const bool russian = CardTextType == 0;
-    CardsModel->SetColumnField(0, russian ? "NameR" : "Name");
-    CardsModel->SetColumnField(2, russian ? "TypeR" : "Type");
-    DeckModel->SetColumnField(1, russian ? "NameR" : "Name");
-    if (CardListUsable())
-        FData->CardsTable.SetIndexName(FData->CardListIndexName());
+    if (menuBar()->isVisible() && FileMenu)
+        menuBar()->setActiveAction(FileMenu->menuAction());
 }
 
 // ---------------------------------------------------------------------------------------
-// Deck files.
-
-void TMainForm::aCreateExecute()
-{
-    if (FData)
-        FData->NewDeck();
-    UpdateDeckCountLabel();
-    setWindowTitle(BaseCaption());
-}
+// The window's state between runs.
 
 namespace {
-const char* const kOpenDeckFilter =
-    "Все колоды (*.mdc *.txt *.dec *.dek *.cod *.dck *.mwDeck *.csv);;Колоды Tomelark (*.mdc);;Все файлы (*)";
-const char* const kSaveDeckFilter =
-    "Колоды Tomelark (*.mdc);;Текстовый список (*.txt);;Колоды Cockatrice (*.cod);;Колоды MTGO (*.dek)";
-const char* const kDeckSuffix = "mdc";
 
-// The file name with the extension of the chosen file type when it has none of the
-// deck formats' own.
-QString WithFormatExtension(const QString& fileName, const QString& chosenFilter)
+QString WidthsText(const TDataGrid* grid, int columns)
 {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == "mdc" || suffix == "txt" || suffix == "dec" || suffix == "cod" || suffix == "dek")
-        return fileName;
-    static const QRegularExpression ext(QStringLiteral("\\*\\.(\\w+)"));
-    const QRegularExpressionMatch m = ext.match(chosenFilter);
-    return m.hasMatch() ? fileName + '.' + m.captured(1) : fileName;
+    QStringList widths;
+    for (int c = 0; c < columns; ++c)
+        widths << QString::number(grid->columnWidth(c));
+    return widths.join(QLatin1Char(' '));
 }
+
+void ApplyWidthsText(TDataGrid* grid, int columns, const QString& text)
+{
+    const QStringList widths = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (widths.size() != columns)
+        return;
+    for (int c = 0; c < columns; ++c) {
+        bool ok = false;
+        const int w = widths[c].toInt(&ok);
+        if (ok && w >= 8 && w <= 2000)
+            grid->setColumnWidth(c, w);
+    }
+}
+
 } // namespace
 
-void TMainForm::UpdateCaption()
+void TMainForm::RestoreWindowState()
 {
-    if (!FData || FData->DeckFileName.empty())
-        setWindowTitle(BaseCaption());
-    else
-        setWindowTitle(BaseCaption() + U(" [") + QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName))
-                       + U("]"));
+    const auto store = OpenWindowStore();
+    const QByteArray geometry = QByteArray::fromBase64(store->value("Geometry").toString().toLatin1());
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    ApplyWidthsText(CardsGrid, CardsModel->ColumnCount(), store->value("CardsColumns").toString());
+    ApplyWidthsText(DeckGrid, DeckModel->ColumnCount(), store->value("DeckColumns").toString());
 }
 
-void TMainForm::aOpenExecute()
+void TMainForm::SaveWindowState() const
 {
-    const QString fileName = UserDialogs().OpenFileName(this, OpenDialogDir, U(kOpenDeckFilter), U(kDeckSuffix));
-    if (fileName.isEmpty())
-        return;
-    OpenDialogDir = QFileInfo(fileName).absolutePath();
-    if (!FData)
-        return;
-    TWaitCursor wait;
-    // Whatever happens: the deck grid takes the focus (the picture shows the deck's
-    // entry), the count is brought up to date; then an error reaches the error box.
-    // the count and the caption are brought up to date (a deck whose reading stopped
-    // has no file); then an error reaches the error box.
-    TScopeExit cleanup([this] {
-        DeckGrid->setFocus(Qt::OtherFocusReason);
-        UpdateDeckCountLabel();
-        UpdateCaption();
-    });
-    FData->LoadDeck(QFile::encodeName(fileName).toStdString());
+    const auto store = OpenWindowStore();
+    store->setValue("Geometry", QString::fromLatin1(saveGeometry().toBase64()));
+    store->setValue("CardsColumns", WidthsText(CardsGrid, CardsModel->ColumnCount()));
+    store->setValue("DeckColumns", WidthsText(DeckGrid, DeckModel->ColumnCount()));
+    store->sync();
 }
 
-void TMainForm::SaveDeckUnder(const QString& fileName)
-{
-    if (fileName.isEmpty() || !DeckUsable() || FData->DeckTable.RecordCount() == 0)
-        return;
-    TWaitCursor wait;
-    TScopeExit cleanup([this] { UpdateDeckCountLabel(); });
-    FData->SaveDeck(QFile::encodeName(fileName).toStdString());
-    UpdateCaption();
-}
+// ---------------------------------------------------------------------------------------
+// Closing.
 
-void TMainForm::aSaveExecute()
+void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (FData)
-        SaveDeckUnder(QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName)));
-}
-
-void TMainForm::aSaveAsExecute()
-{
-    QString chosenFilter;
-    QString fileName =
-        UserDialogs().SaveFileName(this, SaveDialogDir, U(kSaveDeckFilter), U(kDeckSuffix), &chosenFilter);
-    if (fileName.isEmpty())
-        return;
-    fileName = WithFormatExtension(fileName, chosenFilter);
-    SaveDialogDir = QFileInfo(fileName).absolutePath();
-    SaveDeckUnder(fileName);
+    if (KeepWindowState)
+        Guarded([this] { SaveWindowState(); });
+    QMainWindow::closeEvent(event);
 }
 
 void TMainForm::aExitExecute()
 {
     close();
-}
-
-// ---------------------------------------------------------------------------------------
-// Dialog commands.
-
-void TMainForm::aPrintExecute()
-{
-    if (!DialogHooks.Print) {
-        UserDialogs().ShowMessage(this, QString(), U("Печать будет добавлена в следующей версии"));
-        return;
-    }
-    TScopeExit redraw([this] { ForceRedraw(); });
-    DialogHooks.Print(this);
-}
-
-void TMainForm::aEditCardExecute()
-{
-    if (DialogHooks.EditCard)
-        DialogHooks.EditCard(this);
-}
-
-void TMainForm::aAboutExecute()
-{
-    if (DialogHooks.About) {
-        DialogHooks.About(this);
-        return;
-    }
-    UserDialogs().ShowMessage(this, U("О программе"), ProductName + U("\nВерсия ") + ProductVersion);
-}
-
-void TMainForm::aFilterExecute()
-{
-    if (DialogHooks.Filter && !DialogHooks.Filter(this))
-        return;
-    if (!CardListUsable())
-        return;
-    TTable& cards = FData->CardsTable;
-    cards.DisableControls();
-    {
-        TScopeExit resume([&] { cards.EnableControls(); });
-        cards.SetFiltered(false);
-        FData->SortIndexName = FData->SortChoice == 1 ? "CostSort" : "NameSort";
-        cards.SetIndexName(FData->CardListIndexName());
-        cards.SetFiltered(true);
-    }
-    UpdateCardsCountLabel();
-}
-
-void TMainForm::aStatisticsExecute()
-{
-    if (!FData)
-        return;
-    // Every deck entry must be in the card base before the statistics open.
-    FData->CheckDeckCards();
-    if (DialogHooks.Statistics)
-        DialogHooks.Statistics(this);
-}
-
-void TMainForm::aShowDeckExecute()
-{
-    BasePanel->setFocus(Qt::OtherFocusReason);
-    DeckPanel->setVisible(DeckPanel->isHidden());
-    ActionsUpdate();
-}
-
-void TMainForm::aOptionsExecute()
-{
-    if (DialogHooks.Options)
-        DialogHooks.Options(this);
-    ApplyLanguage();
-    ForceRedraw();
-}
-
-// ---------------------------------------------------------------------------------------
-// Find as you type.
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == FindEdit && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Leaving the box for another control of the window; not a menu, a popup or
-        // another window coming to the front.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
-            && reason != Qt::MenuBarFocusReason)
-            Guarded([this] { FindEditExit(); });
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainForm::FindEditChange()
-{
-    const std::string t = QStringToWin1251(FindEdit->text().trimmed());
-    if (t.empty() || !CardListUsable())
-        return;
-    TTable& cards = FData->CardsTable;
-    if (cards.RecordCount() == 0 || cards.State() != dsBrowse)
-        return;
-    cards.DisableControls();
-    TScopeExit resume([&] { cards.EnableControls(); });
-    // The longest prefix of the typed text that begins a name, English names first.
-    // The engine compares the values as given, so apostrophes need no quoting.
-    for (const char* field : {"Name", "NameR"}) {
-        for (std::string s = t; !s.empty(); s.pop_back())
-            if (cards.Locate(field, {TValue(s)}, loCaseInsensitive | loPartialKey))
-                return;
-    }
-}
-
-void TMainForm::FindEditExit()
-{
-    FindEdit->clear();
-}
-
-// ---------------------------------------------------------------------------------------
-// Deck editing.
-
-bool TMainForm::CardsGridKeyDown(QKeyEvent& event)
-{
-    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
-        AddCardToDeck();
-        return true;
-    }
-    return false;
-}
-
-bool TMainForm::DeckGridKeyDown(QKeyEvent& event)
-{
-    const int key = event.key();
-    const bool keypad = event.modifiers() & Qt::KeypadModifier;
-    const bool modified = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if ((key == Qt::Key_Plus && keypad) || key == Qt::Key_Insert) {
-        AddDeckCard();
-        return false;
-    }
-    if ((key == Qt::Key_Minus && keypad) || key == Qt::Key_Delete) {
-        RemoveDeckCard();
-        return false;
-    }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        FindDeckCardInBase();
-        return false;
-    }
-    if (key == Qt::Key_Up && modified) {
-        MoveCardUpButton->click();
-        return true;
-    }
-    if (key == Qt::Key_Down && modified) {
-        MoveCardDownButton->click();
-        return true;
-    }
-    return false;
-}
-
-namespace {
-// Posts the record; when the table refuses it, the edit is dropped so that the deck
-// is not left half-edited, and the error goes on to the error box.
-void PostOrCancel(TTable& table)
-{
-    try {
-        table.Post();
-    } catch (...) {
-        if (table.State() != dsBrowse)
-            table.Cancel();
-        throw;
-    }
-}
-} // namespace
-
-void TMainForm::AddCardToDeck()
-{
-    if (!CardListUsable() || !DeckUsable())
-        return;
-    TTable& cards = FData->CardsTable;
-    if (cards.RecordCount() == 0)
-        return;
-    const std::string name = Text(cards, "Name");
-    const std::string nameR = Text(cards, "NameR");
-    const std::string set = Text(cards, "Set");
-    const std::string version = Text(cards, "Version");
-    TTable& deck = FData->DeckTable;
-    TScopeExit label([this] { UpdateDeckCountLabel(); });
-    if (deck.Locate("Name;Set;Version", {KeyValue(name), KeyValue(set), KeyValue(version)})) {
-        deck.Edit();
-        FData->DeckTableCount->SetAsInteger(FData->DeckTableCount->AsInteger() + 1);
-    } else {
-        deck.Append();
-        FData->DeckTableName->SetAsString(name);
-        FData->DeckTableNameR->SetAsString(nameR);
-        FData->DeckTableSet->SetAsString(set);
-        FData->DeckTableVersion->SetAsString(version);
-        FData->DeckTableCount->SetAsInteger(1);
-    }
-    PostOrCancel(deck);
-}
-
-void TMainForm::AddDeckCard()
-{
-    if (!DeckUsable() || FData->DeckTable.RecordCount() == 0)
-        return;
-    TTable& deck = FData->DeckTable;
-    TScopeExit label([this] { UpdateDeckCountLabel(); });
-    deck.Edit();
-    FData->DeckTableCount->SetAsInteger(FData->DeckTableCount->AsInteger() + 1);
-    PostOrCancel(deck);
-}
-
-void TMainForm::RemoveDeckCard()
-{
-    if (!DeckUsable() || FData->DeckTable.RecordCount() == 0)
-        return;
-    TTable& deck = FData->DeckTable;
-    TScopeExit label([this] { UpdateDeckCountLabel(); });
-    if (FData->DeckTableCount->AsInteger() < 2) {
-        deck.Delete();
-    } else {
-        deck.Edit();
-        FData->DeckTableCount->SetAsInteger(FData->DeckTableCount->AsInteger() - 1);
-        PostOrCancel(deck);
-    }
-}
-
-void TMainForm::MoveDeckCard(int tag)
-{
-    if (!DeckUsable() || FData->DeckTotal < 2 || (tag != -1 && tag != 1))
-        return;
-    TTable& deck = FData->DeckTable;
-    TField& id = *FData->DeckTableID;
-    deck.DisableControls();
-    TBookmark bookmark = deck.GetBookmark();
-    bool indexSaved = false;
-    std::string indexName;
-    TScopeExit restore([&] {
-        deck.FreeBookmark(bookmark);
-        if (deck.State() != dsBrowse)
-            deck.Cancel();
-        if (indexSaved)
-            deck.SetIndexName(indexName);
-        deck.EnableControls();
-    });
-    const int32_t p = id.AsInteger();
-    if (tag == 1)
-        deck.Next();
-    else
-        deck.Prior();
-    const int32_t q = id.AsInteger();
-    // In the unindexed order changing the ids does not move the records meanwhile.
-    indexName = deck.IndexName();
-    indexSaved = true;
-    deck.SetIndexName("");
-    if (q != p) {
-        deck.Edit();
-        id.SetAsInteger(p);
-        deck.Post();
-        deck.GotoBookmark(bookmark);
-        deck.Edit();
-        id.SetAsInteger(q);
-        deck.Post();
-    }
-}
-
-void TMainForm::FindDeckCardInBase()
-{
-    if (!DeckUsable() || !CardListUsable())
-        return;
-    TTable& deck = FData->DeckTable;
-    if (deck.RecordCount() == 0 || deck.State() != dsBrowse)
-        return;
-    const std::string name = Text(deck, "Name");
-    const std::string set = Text(deck, "Set");
-    const std::string version = Text(deck, "Version");
-    FData->CardsTable.Locate("Name;Set;Version", {KeyValue(name), KeyValue(set), KeyValue(version)});
-}
-
-// ---------------------------------------------------------------------------------------
-// The card picture.
-
-bool TMainForm::GridHasFocus(const QWidget* grid) const
-{
-    // The window's focus widget: the control that has the focus, or will have it again
-    // when the window comes back to the front.
-    return focusWidget() == grid;
-}
-
-void TMainForm::CurrentCardUpdate(TTable* source)
-{
-    if (UpdateGuard || !FData || !source)
-        return;
-    if (source == &FData->CardsTable && GridHasFocus(DeckGrid))
-        return;
-    if (source == &FData->DeckTable && GridHasFocus(CardsGrid))
-        return;
-    if (!FData->BaseTable.Active() || FData->BaseTable.State() != dsBrowse)
-        return;
-    UpdateGuard = true;
-    UpdateImageTimer->stop();
-    TScopeExit done([this] {
-        UpdateImageTimer->start();
-        UpdateGuard = false;
-    });
-    const TCardKey key = FData->GetCardKey(*source);
-    if (FData->LocateCard(key.Name, key.Set, key.Version))
-        FData->ReadCard(CurrentCard);
-    else
-        TData::ClearCard(CurrentCard);
-}
-
-void TMainForm::UpdateImageCardNow()
-{
-    UpdateImageTimer->stop();
-    const TCardKey key{CurrentCard.Name, CurrentCard.Set, CurrentCard.Version};
-    if (key != DrawnCardKey) {
-        {
-            TCanvas canvas(CardPicture);
-            DrawCard(CurrentCard, canvas, TRect{0, 0, CardPicture.width(), CardPicture.height()});
-        }
-        DrawnCardKey = key;
-        ++DrawCount;
-    }
-    PaintBox->update();
-}
-
-void TMainForm::ForceRedraw()
-{
-    DrawnCardKey.Name = "*";
-    UpdateImageCardNow();
-}
-
-void TMainForm::PaintBoxPaint(QPainter& painter)
-{
-    const QRect r = PaintBox->rect().adjusted(3, 3, -3, -3);
-    ShowCardPicture(painter, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
-}
-
-void TMainForm::aCopyImageExecute(int tag)
-{
-    TWaitCursor wait;
-    const int savedShadow = CaptionShadowWidth;
-    CaptionShadowWidth = 1;
-    // In every case: the shadow, the buffer's size and the picture at normal size.
-    TScopeExit restore([this, savedShadow] {
-        CaptionShadowWidth = savedShadow;
-        SetPictureSize(0, 0);
-        ForceRedraw();
-    });
-    SetPictureSize(kSavedPictureWidth * 2, kSavedPictureHeight * 2);
-    {
-        TCanvas canvas(CardPicture);
-        canvas.BrushColor = Qt::white;
-        canvas.PenColor = Qt::black;
-        canvas.FillRect(TRect{0, 0, CardPicture.width(), CardPicture.height()});
-        DrawCard(CurrentCard, canvas, TRect{0, 0, CardPicture.width(), CardPicture.height()});
-    }
-    {
-        QImage reduced(kSavedPictureWidth, kSavedPictureHeight, kBitmap24Format);
-        ResampleBitmap(CardPicture, reduced, rfLanczos3);
-        CardPicture = reduced;
-    }
-    if (tag == 0) {
-        QGuiApplication::clipboard()->setImage(CardPicture);
-        return;
-    }
-    try {
-        std::string folder = (AppDir.empty() ? QCoreApplication::applicationDirPath().toStdString() + "/" : AppDir)
-                             + "printimg/";
-        if (!CurrentCard.Set.empty())
-            folder += Win1251ToUtf8(CurrentCard.Set) + "/";
-        if (!QDir().mkpath(QString::fromStdString(folder)))
-            throw EError(Utf8ToWin1251("Не удалось создать папку ") + QStringToWin1251(QString::fromStdString(folder)));
-        std::string base = CurrentCard.Name.empty() ? std::string("backside") : CurrentCard.Name;
-        if (!CurrentCard.Version.empty())
-            base += " (" + std::to_string(static_cast<unsigned char>(CurrentCard.Version[0]) & 7) + ")";
-        SavePictureFile(CardPicture, QString::fromStdString(folder + SafeFileName(base) + ".jpg"), 90);
-    } catch (const std::exception& e) {
-        const std::string cause = dynamic_cast<const Exception*>(&e)
-                                      ? std::string(e.what())
-                                      : QStringToWin1251(QString::fromLocal8Bit(e.what()));
-        throw EError(Utf8ToWin1251("Ошибка при записи картинки на диск:") + "\r" + cause);
-    }
-}
-
-// ---------------------------------------------------------------------------------------
-// The export for Quillon (its menu item stays hidden).
-
-void TMainForm::Quillon1Click()
-{
-    if (FData)
-        FData->SaveDeckEncIDs(QuillonFileName());
 }

@@ -5,6 +5,10 @@
 // the deck editing commands; the current card with its 500 ms picture timer; and the
 // hidden export for Quillon.
 //
+// MainForm.cpp builds the window and keeps its captions and action states; the
+// commands live by concern in MainFormDeckFiles.cpp, MainFormDeckEditing.cpp,
+// MainFormPicture.cpp and MainFormView.cpp.
+//
 // The window is created before the data module and does not touch it until
 // BindData. Every handler runs its work through Guarded (ErrorHandling.h): an error
 // reaches the error box once the command's clean-up has run, and the program goes on.
@@ -82,6 +86,9 @@ public:
     void ActionsUpdate();
     void aCreateExecute();
     void aOpenExecute();
+    // Opens a deck file as "Открыть..." does once its dialog is closed: the deck grid
+    // takes the focus and the picture shows the deck's current entry.
+    void OpenDeckFile(const QString& fileName);
     void aSaveExecute();
     void aSaveAsExecute();
     void aPrintExecute();
@@ -126,9 +133,21 @@ public:
     // The caption: the product and version, and the deck's file when it has one.
     void UpdateCaption();
     void UpdateCardsCountLabel();
-    // The folder the open and save dialogs start in: "decks" beside the program.
+    // The window's size and place and the grids' column widths: read from the window
+    // store (OpenWindowStore) before the first show, written when the window closes
+    // while KeepWindowState is set (the running program sets it; tests do not).
+    void RestoreWindowState();
+    void SaveWindowState() const;
+    bool KeepWindowState = false;
+    // The size of the picture buffer for the screen the window is on: the paint box's
+    // 300 x 433 times the device pixel ratio, so that the card is sharp at 2x.
+    QSize ScreenPictureSize() const;
+    // F10: opens the main menu's first menu, as desktops do.
+    void OpenMainMenu();
+    // The folder the open and save dialogs start in: "decks" below UserDir (beside the
+    // program when it runs from a writable folder of its own).
     QString DecksFolder() const;
-    // Where the Quillon export is written: "TomelarkDeck.dat" in the program's folder.
+    // Where the Quillon export is written: "TomelarkDeck.dat" in UserDir.
     std::string QuillonFileName() const;
 
     // --- State -------------------------------------------------------------------------
@@ -201,9 +220,11 @@ public:
     QAction* miRemoveDeckCard = nullptr;
     QAction* miSavePicture = nullptr;
     QAction* miCopyPicture = nullptr;
+    QAction* aMenuBar = nullptr; // F10
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -27,7 +27,7 @@ QRadioButton* Radio(QWidget* page, const char* name, const char* caption, int y)
 TOptionsForm::TOptionsForm(QWidget* parent) : TDialogForm(parent, 296, 235)
 {
     setObjectName(U8("OptionsForm"));
-    setWindowTitle(U8("OptionsForm"));
+    setWindowTitle(U8("Параметры"));
     // Shown where the window system puts it, not centred over the main window.
     Position = poDesigned;
 

@@ -373,7 +373,7 @@ void CreatePrintForm(TMainForm& mainForm)
             return;
         if (PrintForm->ToPdfFile()) {
             // The PDF file: the save dialog starts in "preprint" with the deck's name.
-            const QString folder = QString::fromStdString(AppDir) + U8("preprint");
+            const QString folder = QString::fromStdString(UserDir) + U8("preprint");
             QDir().mkpath(folder);
             const TData* data = PrintForm->DeckData ? PrintForm->DeckData : Data;
             QString base = data && !data->DeckFileName.empty()

@@ -4,6 +4,7 @@
 // the message loop shows the main window. End (the main window closed): the dialogs,
 // the data module (which writes the settings), the main window, the run log.
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -32,6 +33,16 @@ private:
 // application "Tomelark"). Call before the application object exists.
 void SetProgramIdentity();
 
-// The whole run inside an application object: start, show the main window, run the
-// message loop until it is closed, shut down. Returns the loop's exit code.
+// Loads Qt's own Russian translations (file dialogs, message box buttons, the context
+// menus of text fields) and makes Russian the default locale. False when Qt's
+// translation file is not installed.
+bool InstallQtTranslations();
+
+// The deck file named on the command line ("tomelark DECK"), as an absolute path;
+// empty when there is none. `arguments` begin with the program.
+QString DeckFileArgument(const QStringList& arguments);
+
+// The whole run inside an application object: start, show the main window with the
+// size and place of the last run, open a deck named on the command line, run the
+// message loop until the window is closed, shut down. Returns the loop's exit code.
 int RunProgram();

@@ -4,6 +4,13 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <QMessageBox>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QSpacerItem>
+#include <QTreeView>
+
+#include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -19,26 +26,60 @@ QString TitleOrName()
     return t.isEmpty() ? QCoreApplication::applicationName() : t;
 }
 
-QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
-                      const QString& filter, const QString& defaultSuffix, QString* selectedFilter = nullptr)
+} // namespace
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
+                                            const QString& filter, const QString& defaultSuffix)
 {
-    QFileDialog dialog(parent, QString(), directory, filter);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(defaultSuffix);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    auto dialog = std::make_unique<QFileDialog>(parent, QString(), directory, filter);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(defaultSuffix);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
     // A name typed without extension takes the one of the chosen file type.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+    QFileDialog* d = dialog.get();
+    QObject::connect(d, &QFileDialog::filterSelected, d, [d](const QString& chosen) {
         static const QRegularExpression ext(QStringLiteral("\\*\\.(\\w+)"));
         const QRegularExpressionMatch m = ext.match(chosen);
         if (m.hasMatch())
-            dialog.setDefaultSuffix(m.captured(1));
+            d->setDefaultSuffix(m.captured(1));
     });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    // Qt's own dialog (where the desktop offers none): large enough that its columns
+    // (name, size, type, date) show their titles and values whole.
+    d->resize(std::max(d->width(), 760), std::max(d->height(), 480));
+    if (auto* view = d->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        view->header()->setMinimumSectionSize(80);
+        view->header()->resizeSection(0, 320);
+        for (int c = 1; c < view->header()->count(); ++c)
+            view->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
+    return dialog;
+}
+
+void FitCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    // The title bar's own font is the desktop's; the window's font stands in for it,
+    // with room for the title bar's buttons.
+    const int wanted = QFontMetrics(QApplication::font()).horizontalAdvance(box.windowTitle())
+                       + 160;
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
+namespace {
+
+QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
+                      const QString& filter, const QString& defaultSuffix, QString* selectedFilter = nullptr)
+{
+    const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(parent, mode, directory, filter, defaultSuffix);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return QString();
     if (selectedFilter)
-        *selectedFilter = dialog.selectedNameFilter();
-    return dialog.selectedFiles().first();
+        *selectedFilter = dialog->selectedNameFilter();
+    return dialog->selectedFiles().first();
 }
 
 class TQtDialogs : public IUserDialogs {
@@ -46,12 +87,14 @@ public:
     void ShowError(QWidget* parent, const QString& text) override
     {
         QMessageBox box(QMessageBox::Critical, TitleOrName(), MessageBoxText(text), QMessageBox::Ok, parent);
+        FitCaption(box);
         box.exec();
     }
     void ShowMessage(QWidget* parent, const QString& caption, const QString& text) override
     {
         QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? TitleOrName() : caption, MessageBoxText(text),
                         QMessageBox::Ok, parent);
+        FitCaption(box);
         box.exec();
     }
     QString OpenFileName(QWidget* parent, const QString& directory, const QString& filter,

@@ -3,8 +3,12 @@
 // plain notices with an OK button, and the open and save file dialogs. They go
 // through one replaceable object so that tests (and anything else that must run
 // unattended) can answer them without a modal window.
+#include <QFileDialog>
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 class IUserDialogs {
@@ -39,3 +43,12 @@ void SetApplicationTitle(const QString& title);
 // Message text as the boxes show it: CR LF, LF CR and a lone carriage return (the
 // line breaks of the program's own messages) become one line feed.
 QString MessageBoxText(const QString& text);
+
+// The open or save dialog as the program shows it: the filters, the default suffix
+// following the chosen filter, no question before replacing, and (Qt's own dialog)
+// a size at which its columns are not cut.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
+                                            const QString& filter, const QString& defaultSuffix);
+
+// Widens a message box so that its whole caption shows in the title bar.
+void FitCaption(QMessageBox& box);

@@ -487,7 +487,7 @@ TEST_F(DataModuleTest, CardBaseErrorsNameTheFileAndTheFieldsAreCheckedOnLoad)
 {
     const QString cyrillic = Dir.filePath(QString::fromUtf8("Папка программы"));
     ASSERT_TRUE(QDir().mkpath(cyrillic + "/data"));
-    BaseDir = QFile::encodeName(cyrillic).toStdString() + "/";
+    BaseDir = AppDir = UserDir = QFile::encodeName(cyrillic).toStdString() + "/";
     const QString base = cyrillic + "/data/cardbase.cds";
     const std::string shown = QFile::encodeName(base).toStdString(); // UTF-8
 

@@ -73,11 +73,16 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, Dir.filePath("system"));
         ResetSettings();
         SavedBaseDir = BaseDir;
-        BaseDir = Dir.path().toStdString() + "/";
+        SavedAppDir = AppDir;
+        SavedUserDir = UserDir;
+        // A program in a writable folder: the data store and what it writes side by side.
+        BaseDir = AppDir = UserDir = Dir.path().toStdString() + "/";
     }
     void TearDown() override
     {
         BaseDir = SavedBaseDir;
+        AppDir = SavedAppDir;
+        UserDir = SavedUserDir;
         ResetSettings();
     }
 
@@ -86,6 +91,8 @@ protected:
 
     QTemporaryDir Dir;
     std::string SavedBaseDir;
+    std::string SavedAppDir;
+    std::string SavedUserDir;
 };
 
 } // namespace datatest

@@ -2,6 +2,8 @@
 
 #include "FileSizeLimit.h"
 #include "Library/Common/ExtUtils.h"
+#include "Library/Common/FileUtils.h"
+#include "Library/Common/PackStream.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -286,4 +289,102 @@ TEST_F(SettingsTest, TheSettingsFileFormatDecodesNothing)
     const QByteArray text = written.readAll();
     EXPECT_TRUE(text.startsWith("[General]\nArtImageType=1\nCardTextType=2\n")) << text.toStdString();
     EXPECT_TRUE(text.contains("[Other]\nPrintGrayscale=1\n")) << text.toStdString();
+}
+
+// Where the data store is found and where the program writes: beside a program in a
+// folder of its own that it may write, else (an installed program, a read-only copy)
+// in the user's data folder, which the first start seeds with the sample decks.
+class FolderLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Root.isValid());
+        SavedXdg = qEnvironmentVariable("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(Root.filePath("home-data")));
+        Saved = {AppDir, BaseDir, ImagesDir, UserDir};
+    }
+    void TearDown() override
+    {
+        if (SavedXdg.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", QFile::encodeName(SavedXdg));
+        AppDir = Saved[0];
+        BaseDir = Saved[1];
+        ImagesDir = Saved[2];
+        UserDir = Saved[3];
+    }
+    // A data store (and sample decks) below `dir`.
+    static void MakeStore(const QString& dir)
+    {
+        ASSERT_TRUE(QDir().mkpath(dir + "/data"));
+        ASSERT_TRUE(QDir().mkpath(dir + "/decks"));
+        WriteFileReplacing(QFile::encodeName(dir + "/data/cardbase.cds").toStdString(), "installed");
+        WriteFileReplacing(QFile::encodeName(dir + "/decks/Sample.mdc").toStdString(), "  4 [7E] Shock\r\n");
+    }
+    std::string P(const QString& relative) const { return QFile::encodeName(Root.filePath(relative)).toStdString(); }
+    std::string User() const { return P("home-data/Tomelark") + "/"; }
+
+    QTemporaryDir Root;
+    QString SavedXdg;
+    std::vector<std::string> Saved;
+};
+
+TEST_F(FolderLayoutTest, WhereTheStoreIsFoundAndWhereTheProgramWrites)
+{
+    // A build or portable copy: everything beside the program, as always.
+    MakeStore(Root.filePath("portable"));
+    InitFolders(P("portable"));
+    EXPECT_EQ(AppDir, P("portable") + "/");
+    EXPECT_EQ(UserDir, AppDir);
+    EXPECT_FALSE(WritesToUserFolder());
+    EXPECT_EQ(CardBaseSaveFileName(), P("portable/data/cardbase.cds"));
+
+    // Installed: the store in ../share/tomelark, the writes in the user's folder.
+    MakeStore(Root.filePath("prefix/share/tomelark"));
+    ASSERT_TRUE(QDir().mkpath(Root.filePath("prefix/bin")));
+    InitFolders(P("prefix/bin"));
+    EXPECT_EQ(AppDir, P("prefix/share/tomelark") + "/");
+    EXPECT_EQ(BaseDir, AppDir);
+    EXPECT_EQ(ImagesDir, AppDir + "images/");
+    EXPECT_EQ(UserDir, User());
+    EXPECT_EQ(CardBaseFileName(), AppDir + "data/cardbase.cds");
+    EXPECT_EQ(CardBaseSaveFileName(), User() + "data/cardbase.cds");
+    // Once an edited card base exists there, it is the one loaded.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(User() + "data")));
+    WriteFileReplacing(User() + "data/cardbase.cds", "edited");
+    EXPECT_EQ(CardBaseFileName(), User() + "data/cardbase.cds");
+
+    // A copy beside the program in a folder nobody may write: the user's folder too.
+    MakeStore(Root.filePath("readonly"));
+    ASSERT_TRUE(QFile::setPermissions(Root.filePath("readonly"),
+                                      QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup));
+    InitFolders(P("readonly"));
+    EXPECT_EQ(AppDir, P("readonly") + "/");
+    EXPECT_EQ(UserDir, User());
+    QFile::setPermissions(Root.filePath("readonly"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(FolderLayoutTest, TheFirstStartSeedsTheUserDecksOnce)
+{
+    MakeStore(Root.filePath("prefix/share/tomelark"));
+    ASSERT_TRUE(QDir().mkpath(Root.filePath("prefix/bin")));
+    InitFolders(P("prefix/bin"));
+    PrepareUserFolder();
+    const QString decks = QString::fromStdString(User() + "decks");
+    EXPECT_EQ(ReadWholeFile(User() + "decks/Sample.mdc"), "  4 [7E] Shock\r\n");
+    // The user's own changes stay: a removed sample is not brought back, a deck of
+    // the user's is kept.
+    ASSERT_TRUE(QFile::remove(decks + "/Sample.mdc"));
+    WriteFileReplacing(User() + "decks/Mine.mdc", "  1 [7E] Shock\r\n");
+    PrepareUserFolder();
+    EXPECT_EQ(QDir(decks).entryList(QDir::Files), QStringList{"Mine.mdc"});
+    // The installed samples are untouched.
+    EXPECT_EQ(ReadWholeFile(P("prefix/share/tomelark/decks/Sample.mdc")), "  4 [7E] Shock\r\n");
+
+    // A program writing beside itself has nothing to prepare.
+    MakeStore(Root.filePath("portable"));
+    InitFolders(P("portable"));
+    PrepareUserFolder();
+    EXPECT_EQ(QDir(Root.filePath("portable/decks")).entryList(QDir::Files), QStringList{"Sample.mdc"});
 }

@@ -19,7 +19,7 @@ TEST_F(OptionFormTest, DefaultsThenRussianSwitchesGridAndPicture)
     const QImage english = CardPicture.copy();
     const int drawn = Form->DrawCount;
     OnOpen<TOptionsForm>([](TOptionsForm& f) {
-        EXPECT_EQ(f.windowTitle(), Q("OptionsForm"));
+        EXPECT_EQ(f.windowTitle(), Q("Параметры"));
         EXPECT_EQ(f.PageControl->currentWidget(), f.TabSheet1); // "Язык карт" first
         EXPECT_EQ(f.PageControl->tabText(0), Q("Картинки"));
         EXPECT_EQ(f.PageControl->tabText(1), Q("Язык карт"));

@@ -7,6 +7,7 @@
 #include "data/CardText.h"
 #include "data/Settings.h"
 #include "render/Canvas.h"
+#include "render/AppIcon.h"
 #include "render/CardView.h"
 #include "render/Fonts.h"
 
@@ -167,6 +168,20 @@ int RunRender(const std::vector<std::string>& argsIn)
     return 0;
 }
 
+const char kIconUsage[] =
+    "  tomelark-tool icon -o DIR\n"
+    "      Writes the application icon as an icon theme below DIR: hicolor/scalable/apps/\n"
+    "      tomelark.svg and hicolor/NxN/apps/tomelark.png in the usual sizes.\n";
+
+int RunIcon(const std::vector<std::string>& args)
+{
+    if (args.size() != 2 || args[0] != "-o")
+        throw ToolUsageError{"icon needs -o DIR"};
+    WriteAppIconTheme(args[1], "tomelark");
+    return 0;
+}
+
 } // namespace
 
 TOMELARK_TOOL_COMMAND(render, "render", kUsage, RunRender);
+TOMELARK_TOOL_COMMAND(icon, "icon", kIconUsage, RunIcon);

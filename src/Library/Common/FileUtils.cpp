@@ -287,6 +287,20 @@ void TReplacingFile::Commit()
     FlushFolder(FPath);
 }
 
+bool IsWritableFolder(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(fs::path(folder), ec))
+        return false;
+#ifndef _WIN32
+    struct stat st;
+    return ::access(folder.c_str(), W_OK | X_OK) == 0 && ::stat(folder.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
+#else
+    return _access(folder.c_str(), 2) == 0;
+#endif
+}
+
 void WriteFileReplacing(const std::string& path, std::string_view bytes)
 {
     TReplacingFile file(path);

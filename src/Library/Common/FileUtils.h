@@ -61,5 +61,10 @@ private:
 // whose name begins with `forName`, when given) that a process no longer running left.
 void RemoveStaleTemporaryFiles(const std::string& folder, std::string_view forName = {});
 
+// Whether the user may create and replace files in `folder`: the folder exists, the
+// access check allows writing and a write bit is set (the superuser passes every
+// access check, but a folder without write bits is one nobody is meant to change).
+bool IsWritableFolder(const std::string& folder);
+
 // Writes `bytes` to `path`, replacing the file atomically (see `TReplacingFile`).
 void WriteFileReplacing(const std::string& path, std::string_view bytes);
