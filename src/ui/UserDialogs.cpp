@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QSpacerItem>
+#include <QSplitter>
 #include <QTreeView>
 
 #include <algorithm>
@@ -46,13 +47,18 @@ std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::Accept
     });
     // Qt's own dialog (where the desktop offers none): large enough that its columns
     // (name, size, type, date) show their titles and values whole.
-    d->resize(std::max(d->width(), 760), std::max(d->height(), 480));
+    d->resize(std::max(d->width(), 820), std::max(d->height(), 480));
     if (auto* view = d->findChild<QTreeView*>(QStringLiteral("treeView"))) {
-        view->header()->setMinimumSectionSize(80);
-        view->header()->resizeSection(0, 320);
-        for (int c = 1; c < view->header()->count(); ++c)
-            view->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        // The name takes the room the others leave; they are as wide as their content.
+        QHeaderView* header = view->header();
+        header->setMinimumSectionSize(80);
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < header->count(); ++c)
+            header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     }
+    if (auto* splitter = d->findChild<QSplitter*>(QStringLiteral("splitter")))
+        splitter->setSizes({160, d->width() - 160});
     return dialog;
 }
 
