@@ -5,11 +5,16 @@
 #include "ui/ErrorHandling.h"
 #include "ui/MainForm.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
 
 QPointer<TSearchForm> SearchForm;
 
@@ -24,9 +29,48 @@ constexpr int kToggleTop = 136;
 constexpr int kToggleWidth = 61;
 constexpr int kToggleHeight = 17;
 
+// The lists' check boxes drawn plainly over the style's own, where the style's click
+// and key handling expect them: a white box with a dark frame, a dark tick when
+// checked, a grey fill when grayed. Some styles draw an unchecked item's box in a
+// grey barely darker than the list.
+class TCheckBoxDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        if (!(opt.features & QStyleOptionViewItem::HasCheckIndicator))
+            return;
+        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        const QRect area = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, opt.widget);
+        const int side = std::min({area.width(), area.height(), 13});
+        QRect box(0, 0, side, side);
+        box.moveCenter(area.center());
+        painter->save();
+        painter->fillRect(box, Qt::white);
+        painter->setPen(QPen(QColor(60, 60, 60), 1));
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
+        if (opt.checkState == Qt::PartiallyChecked) {
+            painter->fillRect(box.adjusted(3, 3, -3, -3), QColor(150, 150, 150));
+        } else if (opt.checkState == Qt::Checked) {
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(QPen(QColor(20, 20, 20), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            const QRectF b = QRectF(box).adjusted(2.5, 2.5, -2.5, -2.5);
+            const QPointF tick[] = {{b.left(), b.top() + b.height() * 0.55},
+                                    {b.left() + b.width() * 0.4, b.bottom()},
+                                    {b.right(), b.top()}};
+            painter->drawPolyline(tick, 3);
+        }
+        painter->restore();
+    }
+};
+
 QListWidget* CheckList(QGroupBox* group, const char* name, std::initializer_list<const char*> items)
 {
     auto* list = new QListWidget(group);
+    list->setItemDelegate(new TCheckBoxDelegate(list));
     list->setObjectName(QString::fromLatin1(name));
     list->setUniformItemSizes(true);
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

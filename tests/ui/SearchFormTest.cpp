@@ -200,3 +200,46 @@ TEST_F(SearchFormTest, LayoutShowsEveryTextWhole)
     const QRect last = SearchForm->SetListBox->visualItemRect(SearchForm->SetListBox->item(7));
     EXPECT_TRUE(SearchForm->SetListBox->viewport()->rect().contains(last));
 }
+
+// Every state of a check box is plain to see: a dark frame around a white box, a dark
+// tick when checked, a grey fill when grayed.
+TEST_F(SearchFormTest, CheckBoxesAreClearlyVisibleInEveryState)
+{
+    ASSERT_TRUE(SearchForm);
+    QListWidget* list = SearchForm->ColorListBox;
+    list->item(0)->setCheckState(Qt::Unchecked);
+    list->item(1)->setCheckState(Qt::Checked);
+    list->item(TSearchForm::MultiColorItem)->setCheckState(Qt::PartiallyChecked);
+    SearchForm->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(SearchForm));
+    const QImage shot = list->viewport()->grab().toImage();
+    auto box = [&](int row) {
+        QStyleOptionViewItem option;
+        option.initFrom(list);
+        option.rect = list->visualItemRect(list->item(row));
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+    };
+    // Dark pixels on the box's outline and inside it.
+    auto dark = [&](int row, bool inside) {
+        const QRect r = box(row);
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const bool edge = x == r.left() || x == r.right() || y == r.top() || y == r.bottom();
+                if (edge == inside || !shot.rect().contains(x, y))
+                    continue;
+                n += qGray(shot.pixel(x, y)) < 100;
+            }
+        return n;
+    };
+    auto grey = [&](int row) { return qGray(shot.pixel(box(row).center())); };
+    for (int row : {0, 1, TSearchForm::MultiColorItem})
+        EXPECT_GT(dark(row, false) + dark(row, true), 16) << row; // the frame
+    EXPECT_EQ(qGray(shot.pixel(box(0).center())), 255);           // unchecked: white inside
+    EXPECT_GT(dark(1, true), 8);                                  // checked: a tick
+    EXPECT_GT(grey(TSearchForm::MultiColorItem), 110);                  // grayed: grey, not black
+    EXPECT_LT(grey(TSearchForm::MultiColorItem), 200);
+    EXPECT_TRUE(SearchForm->grab().toImage().save("filter-dialog.png"));
+    SearchForm->hide();
+}
