@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -52,19 +52,11 @@ const std::vector<TGroup>& Icon()
 
 QPainterPath ParsePath(const char* text)
 {
+    // Numbers in the C form whatever the process's locale ("2.5", never "2,5").
     QPainterPath path;
-    std::vector<std::string> t;
-    for (const char* p = text; *p;) {
-        while (*p == ' ')
-            ++p;
-        const char* b = p;
-        while (*p && *p != ' ')
-            ++p;
-        if (p > b)
-            t.emplace_back(b, p);
-    }
-    auto num = [&](size_t i) { return std::stod(t.at(i)); };
-    for (size_t i = 0; i < t.size();) {
+    const QStringList t = QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    auto num = [&](qsizetype i) { return t.at(i).toDouble(); };
+    for (qsizetype i = 0; i < t.size();) {
         if (t[i] == "M") {
             path.moveTo(num(i + 1), num(i + 2));
             i += 3;
@@ -84,9 +76,7 @@ QPainterPath ParsePath(const char* text)
 
 std::string Number(double v)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
+    return QString::number(v).toStdString();
 }
 
 } // namespace

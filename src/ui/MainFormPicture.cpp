@@ -103,7 +103,7 @@ void TMainForm::PaintBoxPaint(QPainter& painter)
 {
     const QRect r = PaintBox->rect().adjusted(3, 3, -3, -3);
     const qreal ratio = std::max<qreal>(1.0, PaintBox->devicePixelRatioF());
-    if (CardPicture.width() <= 300 || ratio == 1.0) {
+    if (ratio == 1.0) {
         ShowCardPicture(painter, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
         return;
     }

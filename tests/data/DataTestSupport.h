@@ -2,6 +2,7 @@
 // Helpers shared by the data module tests: whole-file reads and writes, card base
 // records from TCard values, and a fixture that points BaseDir and both settings
 // stores into a temporary folder for the test's lifetime.
+#include "SavedFolders.h"
 #include "data/Card.h"
 #include "data/DataModule.h"
 #include "data/Settings.h"
@@ -72,17 +73,11 @@ protected:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir.filePath("user"));
         QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, Dir.filePath("system"));
         ResetSettings();
-        SavedBaseDir = BaseDir;
-        SavedAppDir = AppDir;
-        SavedUserDir = UserDir;
         // A program in a writable folder: the data store and what it writes side by side.
         BaseDir = AppDir = UserDir = Dir.path().toStdString() + "/";
     }
     void TearDown() override
     {
-        BaseDir = SavedBaseDir;
-        AppDir = SavedAppDir;
-        UserDir = SavedUserDir;
         ResetSettings();
     }
 
@@ -90,9 +85,7 @@ protected:
     QString CardBasePath() const { return Dir.filePath("data/cardbase.cds"); }
 
     QTemporaryDir Dir;
-    std::string SavedBaseDir;
-    std::string SavedAppDir;
-    std::string SavedUserDir;
+    TSavedFolders SavedFolders;
 };
 
 } // namespace datatest

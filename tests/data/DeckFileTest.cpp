@@ -12,26 +12,18 @@ namespace {
 
 std::vector<BaseCard> FileCards()
 {
-    auto card = [](const char* name, const char* set, const char* version, const char* nameR = "") {
-        BaseCard c;
-        c.Name = name;
-        c.Set = set;
-        c.Version = version;
-        c.NameR = W(nameR);
-        return c;
-    };
     return {
-        card("Llanowar Elves", "7E", "", "Эльфы Лановара"),
-        card("Forest", "7E", "", "Лес"),
-        card("Forest", "7E", "A", "Лес"),
-        card("Forest", "7E", "B", "Лес"),
-        card("Plains", "7E", "A"),
-        card("Plains", "7E", "B"),
-        card("Shivan Dragon", "IN", ""),
-        card("Shivan Dragon", "7E", "B"),
-        card("Shivan Dragon", "7E", "C"),
-        card("Fire/Ice", "AP", "", "Огонь/Лед"),
-        card("Urza's Armor", "7E", ""),
+        Card("Llanowar Elves", "7E", "", "Эльфы Лановара"),
+        Card("Forest", "7E", "", "Лес"),
+        Card("Forest", "7E", "A", "Лес"),
+        Card("Forest", "7E", "B", "Лес"),
+        Card("Plains", "7E", "A"),
+        Card("Plains", "7E", "B"),
+        Card("Shivan Dragon", "IN", ""),
+        Card("Shivan Dragon", "7E", "B"),
+        Card("Shivan Dragon", "7E", "C"),
+        Card("Fire/Ice", "AP", "", "Огонь/Лед"),
+        Card("Urza's Armor", "7E", ""),
     };
 }
 

@@ -11,25 +11,17 @@ namespace {
 
 std::vector<BaseCard> Cards()
 {
-    auto card = [](const char* name, const char* set, const char* version, const char* nameR = "") {
-        BaseCard c;
-        c.Name = name;
-        c.Set = set;
-        c.Version = version;
-        c.NameR = W(nameR);
-        return c;
-    };
-    return {card("Llanowar Elves", "7E", "", "Лановарские Эльфы"),
-            card("Forest", "7E", "A", "Лес"),
-            card("Forest", "7E", "B", "Лес"),
-            card("Forest", "7E", "C", "Лес"),
-            card("Forest", "ON", "A", "Лес"),
-            card("Shock", "7E", "", "Шок"),
-            card("Shock", "ON", "", "Шок"),
-            card("Naturalize", "ON", ""),
-            card("Psychatog", "OD", ""),
-            card("Urza's Rage", "IN", "", "Ярость Урзы"),
-            card("Fire/Ice", "AP", "", "Огонь/Лед")};
+    return {Card("Llanowar Elves", "7E", "", "Лановарские Эльфы"),
+            Card("Forest", "7E", "A", "Лес"),
+            Card("Forest", "7E", "B", "Лес"),
+            Card("Forest", "7E", "C", "Лес"),
+            Card("Forest", "ON", "A", "Лес"),
+            Card("Shock", "7E", "", "Шок"),
+            Card("Shock", "ON", "", "Шок"),
+            Card("Naturalize", "ON", ""),
+            Card("Psychatog", "OD", ""),
+            Card("Urza's Rage", "IN", "", "Ярость Урзы"),
+            Card("Fire/Ice", "AP", "", "Огонь/Лед")};
 }
 
 class DeckFormatsTest : public DataFixture {

@@ -24,6 +24,17 @@ struct BaseCard {
     int32_t CostValue = 1;
 };
 
+// A card of the test's card base by its key; nameR (UTF-8) empty: "R:" + name.
+inline BaseCard Card(const char* name, const char* set, const char* version, const char* nameR = "")
+{
+    BaseCard c;
+    c.Name = name;
+    c.Set = set;
+    c.Version = version;
+    c.NameR = W(nameR);
+    return c;
+}
+
 class DataFixture : public DataFolderFixture {
 protected:
     void TearDown() override

@@ -2,6 +2,7 @@
 // pictures, the cut of full card scans, split halves and their turn, undecodable
 // files, and the tone curve. Pictures are small JPEGs written into temporary folders;
 // their sizes tell which file was found.
+#include "SavedFolders.h"
 #include "Library/Common/ExtUtils.h"
 #include "Library/Common/ImageCodecs.h"
 #include "Library/Common/PackStream.h"
@@ -23,9 +24,6 @@ protected:
     {
         ASSERT_TRUE(Dir.isValid());
         SavedArt = ArtImageType;
-        SavedBase = BaseDir;
-        SavedImages = ImagesDir;
-        SavedApp = AppDir;
         SavedMain = MainDir;
         InitFolders(Dir.path().toStdString());
         MainDir = (Dir.path() + "/game").toStdString();
@@ -34,9 +32,6 @@ protected:
     void TearDown() override
     {
         ArtImageType = SavedArt;
-        BaseDir = SavedBase;
-        ImagesDir = SavedImages;
-        AppDir = SavedApp;
         MainDir = SavedMain;
     }
 
@@ -64,7 +59,8 @@ protected:
 
     QTemporaryDir Dir;
     int32_t SavedArt = 0;
-    std::string SavedBase, SavedImages, SavedApp, SavedMain;
+    std::string SavedMain;
+    TSavedFolders SavedFolders;
 };
 
 } // namespace

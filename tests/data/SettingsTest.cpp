@@ -1,6 +1,7 @@
 #include "data/Settings.h"
 
 #include "FileSizeLimit.h"
+#include "SavedFolders.h"
 #include "Library/Common/ExtUtils.h"
 #include "Library/Common/FileUtils.h"
 #include "Library/Common/PackStream.h"
@@ -296,24 +297,7 @@ TEST_F(SettingsTest, TheSettingsFileFormatDecodesNothing)
 // in the user's data folder, which the first start seeds with the sample decks.
 class FolderLayoutTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(Root.isValid());
-        SavedXdg = qEnvironmentVariable("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(Root.filePath("home-data")));
-        Saved = {AppDir, BaseDir, ImagesDir, UserDir};
-    }
-    void TearDown() override
-    {
-        if (SavedXdg.isEmpty())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", QFile::encodeName(SavedXdg));
-        AppDir = Saved[0];
-        BaseDir = Saved[1];
-        ImagesDir = Saved[2];
-        UserDir = Saved[3];
-    }
+    void SetUp() override { ASSERT_TRUE(Root.isValid()); }
     // A data store (and sample decks) below `dir`.
     static void MakeStore(const QString& dir)
     {
@@ -326,8 +310,8 @@ protected:
     std::string User() const { return P("home-data/Tomelark") + "/"; }
 
     QTemporaryDir Root;
-    QString SavedXdg;
-    std::vector<std::string> Saved;
+    TSavedFolders Folders;
+    TUserDataHome DataHome{Root.filePath("home-data")};
 };
 
 TEST_F(FolderLayoutTest, WhereTheStoreIsFoundAndWhereTheProgramWrites)

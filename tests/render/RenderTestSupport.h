@@ -2,6 +2,7 @@
 // Helpers of the renderer tests: the program's fonts, a throw-away data store with
 // flat-coloured frame pictures and set symbols, saving and restoring the settings the
 // renderer reads, and lookups in recorded draw calls.
+#include "SavedFolders.h"
 #include "Library/Common/ExtUtils.h"
 #include "Library/Common/ImageCodecs.h"
 #include "data/Card.h"
@@ -68,8 +69,7 @@ class TRenderSettings {
 public:
     TRenderSettings()
         : Text(CardTextType), Art(ArtImageType), Reminders(DrawReminderText), Grey(PrintGrayscale),
-          Printing(IsPrinting), Shadow(CaptionShadowWidth), Base(BaseDir), Images(ImagesDir), App(AppDir),
-          Main(MainDir)
+          Printing(IsPrinting), Shadow(CaptionShadowWidth), Main(MainDir)
     {
     }
     ~TRenderSettings()
@@ -80,9 +80,6 @@ public:
         PrintGrayscale = Grey;
         IsPrinting = Printing;
         CaptionShadowWidth = Shadow;
-        BaseDir = Base;
-        ImagesDir = Images;
-        AppDir = App;
         MainDir = Main;
     }
 
@@ -91,7 +88,8 @@ private:
     int32_t Art;
     bool Reminders, Grey, Printing;
     int Shadow;
-    std::string Base, Images, App, Main;
+    std::string Main;
+    TSavedFolders Folders; // the program's folders too
 };
 
 // A data store in a temporary folder: data/<code>.jpg frames of 300 x 433 in flat

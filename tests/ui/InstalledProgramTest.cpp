@@ -3,6 +3,7 @@
 // data folder, leaves the installed files as they were, and its desktop entry,
 // metainfo and MIME types validate.
 #include "MainFormTestSupport.h"
+#include "SavedFolders.h"
 
 #include "Library/Common/ExtUtils.h"
 #include "print/Print.h"
@@ -57,20 +58,6 @@ protected:
     {
         ASSERT_TRUE(InstallOk) << InstallLog.toStdString();
         ASSERT_TRUE(Home.isValid());
-        Saved = {AppDir, BaseDir, ImagesDir, UserDir};
-        SavedXdg = qEnvironmentVariable("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", QFile::encodeName(Home.filePath("data")));
-    }
-    void TearDown() override
-    {
-        if (SavedXdg.isEmpty())
-            qunsetenv("XDG_DATA_HOME");
-        else
-            qputenv("XDG_DATA_HOME", QFile::encodeName(SavedXdg));
-        AppDir = Saved[0];
-        BaseDir = Saved[1];
-        ImagesDir = Saved[2];
-        UserDir = Saved[3];
     }
     static QString P(const QString& relative) { return Prefix->filePath(relative); }
     QString User(const QString& relative) const { return Home.filePath("data/Tomelark/" + relative); }
@@ -79,8 +66,8 @@ protected:
     static bool InstallOk;
     static QString InstallLog;
     QTemporaryDir Home;
-    std::vector<std::string> Saved;
-    QString SavedXdg;
+    TSavedFolders Folders;
+    TUserDataHome DataHome{Home.filePath("data")};
 };
 
 QTemporaryDir* InstalledProgramTest::Prefix = nullptr;
