@@ -3,6 +3,7 @@
 #include "BuildInfo.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 #include "ui/UserDialogs.h"
 
@@ -100,7 +101,7 @@ TAboutForm::TAboutForm(QWidget* parent) : TDialogForm(parent, 298, 241)
     ProductName->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QFont title(U8("Times New Roman"));
     title.setStyleHint(QFont::Serif);
-    title.setPixelSize(21);
+    title.setPixelSize(Scaled(21));
     title.setBold(true);
     title.setItalic(true);
     ProductName->setFont(title);
@@ -142,6 +143,7 @@ TAboutForm::TAboutForm(QWidget* parent) : TDialogForm(parent, 298, 241)
     OKButton->setGeometry(111, 209, 75, 25);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    ScaleForm(this);
 }
 
 bool TAboutForm::eventFilter(QObject* watched, QEvent* event)

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QPolygonF>
 
+#include <functional>
+
 namespace {
 
 const char* const kThemeNames[aiCount][2] = {
@@ -45,14 +47,26 @@ void Floppy(QPainter& p)
     p.drawRect(QRectF(3.5, 9.5, 9, 5));
 }
 
+// A drawn icon at its designed side and at the larger sides of larger desktop text
+// and denser screens, each drawn for its size (an icon is never enlarged from a
+// smaller picture).
+QIcon DrawnIcon(int side, const std::function<QImage(int)>& draw)
+{
+    QIcon icon;
+    for (int factor2 = 2; factor2 <= 8; ++factor2)
+        icon.addPixmap(QPixmap::fromImage(draw(side * factor2 / 2)));
+    return icon;
+}
+
 } // namespace
 
-QImage DrawnActionImage(TActionImage image)
+QImage DrawnActionImage(TActionImage image, int side)
 {
-    QImage picture(16, 16, QImage::Format_ARGB32_Premultiplied);
+    QImage picture(side, side, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(side / 16.0, side / 16.0);
     switch (image) {
     case aiSave:
         Floppy(p);
@@ -132,15 +146,16 @@ QIcon ActionIcon(TActionImage image)
         if (!themed.isNull() && !themed.pixmap(16, 16).isNull())
             return themed;
     }
-    return QIcon(QPixmap::fromImage(DrawnActionImage(image)));
+    return DrawnIcon(16, [image](int side) { return DrawnActionImage(image, side); });
 }
 
-QIcon GlyphIcon(TGlyph glyph)
+QImage DrawnGlyph(TGlyph glyph, int side)
 {
-    QImage picture(12, 12, QImage::Format_ARGB32_Premultiplied);
+    QImage picture(side, side, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(side / 12.0, side / 12.0);
     const QColor ink(20, 20, 20);
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
@@ -169,5 +184,10 @@ QIcon GlyphIcon(TGlyph glyph)
     if (!t.isEmpty())
         p.drawPolygon(t);
     p.end();
-    return QIcon(QPixmap::fromImage(picture));
+    return picture;
+}
+
+QIcon GlyphIcon(TGlyph glyph)
+{
+    return DrawnIcon(12, [glyph](int side) { return DrawnGlyph(glyph, side); });
 }

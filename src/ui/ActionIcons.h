@@ -21,9 +21,12 @@ enum TActionImage {
 
 // The action image, from the theme when it has one that can be shown.
 QIcon ActionIcon(TActionImage image);
-// The program's own drawing of the image (16 x 16), whatever the theme has.
-QImage DrawnActionImage(TActionImage image);
+// The program's own drawing of the image (16 x 16 as designed, or side x side),
+// whatever the theme has.
+QImage DrawnActionImage(TActionImage image, int side = 16);
 
 enum TGlyph { glPlus, glMinus, glUp, glDown, glRight, glLeft };
-// A speed button's glyph: plus, minus, or a triangle pointing that way.
+// A speed button's glyph: plus, minus, or a triangle pointing that way, drawn 12 x 12
+// as designed or side x side.
+QImage DrawnGlyph(TGlyph glyph, int side = 12);
 QIcon GlyphIcon(TGlyph glyph);

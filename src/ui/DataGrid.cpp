@@ -1,6 +1,7 @@
 #include "ui/DataGrid.h"
 
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/TableModel.h"
 
 #include <QApplication>
@@ -64,7 +65,7 @@ void TDataGrid::ApplyColumnWidths()
     if (!FModel)
         return;
     for (int c = 0; c < FModel->ColumnCount(); ++c) {
-        int width = FModel->Column(c).Width;
+        int width = Scaled(FModel->Column(c).Width);
         if (width < 0) {
             // Like a grid's default for a short field: the title with some room.
             const QString title = FModel->headerData(c, Qt::Horizontal).toString();

@@ -1,31 +1,16 @@
 #include "ui/DialogForm.h"
 
-#include <QFontDatabase>
+#include "ui/FormScale.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
 TDialogForm::TModalRunner TDialogForm::ModalRunner;
 
-QFont DialogFont()
-{
-    static bool substituted = false;
-    const QString family = U8("MS Sans Serif");
-    if (!substituted) {
-        substituted = true;
-        if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive)
-            && QFont::substitutes(family).isEmpty())
-            QFont::insertSubstitutions(family, {U8("PT Sans"), U8("Nimbus Sans"), U8("Liberation Sans"),
-                                                U8("DejaVu Sans")});
-    }
-    QFont font(family);
-    font.setPixelSize(11);
-    return font;
-}
-
 TDialogForm::TDialogForm(QWidget* parent, int clientWidth, int clientHeight)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
-    setFont(DialogFont());
+    setFont(FormFont());
     setFixedSize(clientWidth, clientHeight);
     setModal(true);
 }

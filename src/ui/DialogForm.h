@@ -1,18 +1,16 @@
 #pragma once
 // What the filter, statistics, options, card editor and about dialogs have in common:
-// the program's dialog font, a fixed client size, the opening handler run each time
-// the dialog is shown, and modal showing through one replaceable runner, so that the
-// dialogs can be driven without a modal loop (tests, unattended runs).
+// the program's form font, a fixed client size, the opening handler run each time the
+// dialog is shown, and modal showing through one replaceable runner, so that the
+// dialogs can be driven without a modal loop (tests, unattended runs). Each dialog is
+// built in designed pixels and brought to the form scale at the end of its
+// constructor (ScaleForm).
 #include <QDialog>
 #include <QString>
 
 #include <functional>
 
 class QWidget;
-
-// The controls' font of every window: "MS Sans Serif" at 8 points (11 pixels); where
-// the system lacks it, a plain sans serif with Cyrillic letters stands in.
-QFont DialogFont();
 
 // UTF-8 source literal to QString.
 inline QString U8(const char* utf8)

@@ -5,6 +5,7 @@
 #include "data/DataModule.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 #include "ui/UserDialogs.h"
 
@@ -138,6 +139,7 @@ TEditForm::TEditForm(TData* data, QWidget* parent) : TDialogForm(parent, 449, 35
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     RNameEdit->setFocus(Qt::OtherFocusReason);
+    ScaleForm(this);
 }
 
 // ---------------------------------------------------------------------------------------

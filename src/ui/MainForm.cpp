@@ -11,6 +11,7 @@
 #include "ui/DataGrid.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/TableModel.h"
 #include "ui/UserDialogs.h"
 
@@ -62,25 +63,6 @@ constexpr int kPaintBoxWidth = 306;
 constexpr int kPaintBoxHeight = 439;
 constexpr int kSpeedButtonWidth = 23;
 constexpr int kSpeedButtonHeight = 22;
-
-// The window's font: "MS Sans Serif" at 8 points (11 pixels). Where the system does
-// not have it, a plain sans serif with Cyrillic letters stands in.
-QFont FormFont()
-{
-    static bool substituted = false;
-    if (!substituted) {
-        substituted = true;
-        const QString family = U("MS Sans Serif");
-        if (!QFontDatabase::families().contains(family, Qt::CaseInsensitive)) {
-            QFont::removeSubstitutions(family);
-            QFont::insertSubstitutions(family, {U("PT Sans"), U("Nimbus Sans"), U("Liberation Sans"),
-                                                U("DejaVu Sans")});
-        }
-    }
-    QFont font(U("MS Sans Serif"));
-    font.setPixelSize(11);
-    return font;
-}
 
 // The application icon at the sizes window lists, task bars and title bars use.
 QIcon ProgramIcon()
@@ -200,8 +182,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     UpdateImageTimer->setInterval(500);
     connect(UpdateImageTimer, &QTimer::timeout, this, [this] { Guarded([this] { UpdateImageCardNow(); }); });
 
-    setMinimumWidth(kFormWidth);
-    resize(kFormWidth, std::max(kFormHeight, sizeHint().height()));
+    // Built in designed pixels, brought to the desktop's text size in one step.
+    ScaleForm(this);
+    setMinimumWidth(Scaled(kFormWidth));
+    resize(Scaled(kFormWidth), std::max(Scaled(kFormHeight), sizeHint().height()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -703,11 +687,13 @@ void TMainForm::OpenMainMenu()
 
 namespace {
 
+// The column widths are kept in designed pixels, so that they fit again when the
+// desktop's text size changes between runs.
 QString WidthsText(const TDataGrid* grid, int columns)
 {
     QStringList widths;
     for (int c = 0; c < columns; ++c)
-        widths << QString::number(grid->columnWidth(c));
+        widths << QString::number(Unscaled(grid->columnWidth(c)));
     return widths.join(QLatin1Char(' '));
 }
 
@@ -720,7 +706,7 @@ void ApplyWidthsText(TDataGrid* grid, int columns, const QString& text)
         bool ok = false;
         const int w = widths[c].toInt(&ok);
         if (ok && w >= 8 && w <= 2000)
-            grid->setColumnWidth(c, w);
+            grid->setColumnWidth(c, Scaled(w));
     }
 }
 

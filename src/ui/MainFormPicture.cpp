@@ -12,6 +12,7 @@
 #include "render/CardView.h"
 #include "ui/DataGrid.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
@@ -68,8 +69,11 @@ void TMainForm::CurrentCardUpdate(TTable* source)
 
 QSize TMainForm::ScreenPictureSize() const
 {
+    // The box less its margin on each side (300 x 433 at the designed size), in the
+    // screen's pixels.
     const qreal ratio = std::max<qreal>(1.0, PaintBox->devicePixelRatioF());
-    return QSize(int(std::lround(300 * ratio)), int(std::lround(433 * ratio)));
+    const QSize inside = PaintBox->size() - 2 * QSize(Scaled(3), Scaled(3));
+    return QSize(int(std::lround(inside.width() * ratio)), int(std::lround(inside.height() * ratio)));
 }
 
 void TMainForm::UpdateImageCardNow()
@@ -101,7 +105,8 @@ void TMainForm::ForceRedraw()
 
 void TMainForm::PaintBoxPaint(QPainter& painter)
 {
-    const QRect r = PaintBox->rect().adjusted(3, 3, -3, -3);
+    const int margin = Scaled(3);
+    const QRect r = PaintBox->rect().adjusted(margin, margin, -margin, -margin);
     const qreal ratio = std::max<qreal>(1.0, PaintBox->devicePixelRatioF());
     if (ratio == 1.0) {
         ShowCardPicture(painter, TRect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});

@@ -3,6 +3,7 @@
 #include "data/Settings.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 
 #include <QCheckBox>
@@ -64,6 +65,7 @@ TOptionsForm::TOptionsForm(QWidget* parent) : TDialogForm(parent, 296, 235)
     CancelButton->setGeometry(216, 204, 75, 25);
     CancelButton->setAutoDefault(false);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    ScaleForm(this);
 }
 
 void TOptionsForm::FormShow()

@@ -5,6 +5,7 @@
 #include "data/Settings.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 #include "ui/UserDialogs.h"
 
@@ -49,6 +50,7 @@ QLabel* AutoLabel(QWidget* parent, const char* name, int x, int y, const QString
     label->setObjectName(QString::fromLatin1(name));
     label->move(x, y);
     label->adjustSize();
+    MarkScaled(label); // its size comes from its text in the form's font
     return label;
 }
 
@@ -159,10 +161,6 @@ TPrintForm::TPrintForm(TData* data, QWidget* parent) : TDialogForm(parent, 336, 
     SelectPageRadio = Control("SelectPageRadio", QRect(12, 60, 85, 17),
                               new QRadioButton(U8("Страницы   с:"), GroupBox4));
     AllPageRadio->setChecked(true);
-    // The caption with its three blanks needs a few pixels more in the substitute of
-    // the dialog font than the design gives it; it still ends before the start edit.
-    SelectPageRadio->resize(std::max(SelectPageRadio->width(), SelectPageRadio->sizeHint().width()),
-                            SelectPageRadio->height());
     SelectStartEdit = Control("SelectStartEdit", QRect(104, 58, 41, 21), new QLineEdit(GroupBox4));
     Label1 = AutoLabel(GroupBox4, "Label1", 152, 60, U8("по:"));
     SelectEndEdit = Control("SelectEndEdit", QRect(172, 58, 41, 21), new QLineEdit(GroupBox4));
@@ -187,6 +185,11 @@ TPrintForm::TPrintForm(TData* data, QWidget* parent) : TDialogForm(parent, 336, 
     connect(SelectPageRadio, &QRadioButton::toggled, this, [this](bool on) { SelectPages = on; });
     SelectStartEdit->installEventFilter(this);
     SelectEndEdit->installEventFilter(this);
+    ScaleForm(this);
+    // The caption with its three blanks needs a few pixels more in the substitute of
+    // the dialog font than the design gives it; it still ends before the start edit.
+    SelectPageRadio->resize(std::max(SelectPageRadio->width(), SelectPageRadio->sizeHint().width()),
+                            SelectPageRadio->height());
 }
 
 TPrintForm::~TPrintForm() = default;

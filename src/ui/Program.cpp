@@ -8,6 +8,7 @@
 #include "render/Fonts.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
@@ -77,6 +78,7 @@ QString DeckFileArgument(const QStringList& arguments)
 int RunProgram()
 {
     InstallQtTranslations();
+    InitFormScale();
     TProgramSession session(QCoreApplication::applicationFilePath());
     TMainForm& form = session.MainWindow();
     form.KeepWindowState = true;

@@ -3,6 +3,7 @@
 #include "data/DataModule.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
@@ -45,7 +46,7 @@ public:
             return;
         const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
         const QRect area = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, opt.widget);
-        const int side = std::min({area.width(), area.height(), 13});
+        const int side = std::min({area.width(), area.height(), Scaled(13)});
         QRect box(0, 0, side, side);
         box.moveCenter(area.center());
         painter->save();
@@ -53,11 +54,14 @@ public:
         painter->setPen(QPen(QColor(60, 60, 60), 1));
         painter->drawRect(box.adjusted(0, 0, -1, -1));
         if (opt.checkState == Qt::PartiallyChecked) {
-            painter->fillRect(box.adjusted(3, 3, -3, -3), QColor(150, 150, 150));
+            const int inset = Scaled(3);
+            painter->fillRect(box.adjusted(inset, inset, -inset, -inset), QColor(150, 150, 150));
         } else if (opt.checkState == Qt::Checked) {
             painter->setRenderHint(QPainter::Antialiasing);
-            painter->setPen(QPen(QColor(20, 20, 20), 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            const QRectF b = QRectF(box).adjusted(2.5, 2.5, -2.5, -2.5);
+            const double scale = FormScale();
+            painter->setPen(QPen(QColor(20, 20, 20), 1.8 * scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            const double inset = 2.5 * scale;
+            const QRectF b = QRectF(box).adjusted(inset, inset, -inset, -inset);
             const QPointF tick[] = {{b.left(), b.top() + b.height() * 0.55},
                                     {b.left() + b.width() * 0.4, b.bottom()},
                                     {b.right(), b.top()}};
@@ -76,13 +80,15 @@ QListWidget* CheckList(QGroupBox* group, const char* name, std::initializer_list
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->setTextElideMode(Qt::ElideNone);
-    // Room for the longest list (eight items) without scrolling.
-    list->setGeometry(3, 18, kGroupWidth - 6, kListItems * kItemHeight + 2 * list->frameWidth());
+    // Room for the longest list (eight items) without scrolling, at the form scale.
+    const int itemHeight = Scaled(kItemHeight);
+    list->setGeometry(3, 18, Scaled(kGroupWidth) - 2 * Scaled(3), kListItems * itemHeight + 2 * list->frameWidth());
+    MarkScaled(list); // placed in designed pixels, sized for the scale
     for (const char* text : items) {
         auto* item = new QListWidgetItem(U8(text), list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
-        item->setSizeHint(QSize(0, kItemHeight));
+        item->setSizeHint(QSize(0, itemHeight));
     }
     return list;
 }
@@ -161,6 +167,7 @@ TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, 333
     setTabOrder(ColorListBox, SortCombo);
     setTabOrder(SortCombo, OkButton);
     setTabOrder(OkButton, CancelButton);
+    ScaleForm(this);
 }
 
 void TSearchForm::FormShow()

@@ -4,6 +4,7 @@
 #include "data/DataModule.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
+#include "ui/FormScale.h"
 #include "ui/MainForm.h"
 
 #include <QGroupBox>
@@ -80,7 +81,12 @@ TStatisticForm::TStatisticForm(TData* data, QWidget* parent) : TDialogForm(paren
     TypeGroup = new QGroupBox(U8("Типы карт"), this);
     TypeGroup->setObjectName(U8("TypeGroup"));
     TypeGroup->setGeometry(4, 4, 179, 225);
-    TypeGrid = new TStringGrid({82, 42, 38}, {16, 16, 16, 8, 16, 16, 16, 16, 16, 16, 16, 8, 16}, TypeGroup);
+    std::vector<int> colWidths{82, 42, 38}, rowHeights{16, 16, 16, 8, 16, 16, 16, 16, 16, 16, 16, 8, 16};
+    for (std::vector<int>* sizes : {&colWidths, &rowHeights})
+        for (int& size : *sizes)
+            size = Scaled(size);
+    TypeGrid = new TStringGrid(std::move(colWidths), std::move(rowHeights), TypeGroup);
+    MarkScaled(TypeGrid);
     TypeGrid->setObjectName(U8("TypeGrid"));
     TypeGrid->move(8, 20);
     TypeGrid->setEnabled(false); // it takes no input
@@ -100,6 +106,7 @@ TStatisticForm::TStatisticForm(TData* data, QWidget* parent) : TDialogForm(paren
     OkButton->setGeometry(233, 192, 75, 25);
     OkButton->setDefault(true);
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    ScaleForm(this);
 }
 
 int TStatisticForm::ManaValue(std::string_view cost)
@@ -208,24 +215,25 @@ void TStatisticForm::TypeGridDrawCell(QPainter& painter, int col, int row, const
         return;
     const QString text = CellText(col, row);
     const QFontMetrics metrics(font());
-    int x = rect.left() + 2;
+    const int margin = Scaled(2);
+    int x = rect.left() + margin;
     if (col == 1)
         x = rect.left() + (rect.width() - metrics.horizontalAdvance(text)) / 2;
     else if (col == 2)
-        x = rect.left() + rect.width() - metrics.horizontalAdvance(text) - 2;
+        x = rect.left() + rect.width() - metrics.horizontalAdvance(text) - margin;
     // The dialog's own face colour, so that the grid looks like part of the dialog.
     painter.setClipRect(rect);
     painter.fillRect(rect, palette().color(QPalette::Window));
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Active, QPalette::ButtonText));
-    painter.drawText(QRect(x, rect.top() + 2, rect.right() + 1 - x, rect.height() - 2), Qt::AlignLeft | Qt::AlignTop,
-                     text);
+    painter.drawText(QRect(x, rect.top() + margin, rect.right() + 1 - x, rect.height() - margin),
+                     Qt::AlignLeft | Qt::AlignTop, text);
 }
 
 int TStatisticForm::BarUnit() const
 {
     const int64_t m = *std::max_element(Counters.begin() + cCurve, Counters.end());
-    return int((ManaCurvePaintBox->width() - 40) / std::max<int64_t>(m, 8));
+    return int((ManaCurvePaintBox->width() - Scaled(40)) / std::max<int64_t>(m, 8));
 }
 
 void TStatisticForm::ManaCurvePaintBoxPaint(QPainter& painter)
@@ -238,11 +246,11 @@ void TStatisticForm::ManaCurvePaintBoxPaint(QPainter& painter)
     const int lineHeight = QFontMetrics(font()).height();
     for (int n = 1; n <= 7; ++n) {
         const int64_t c = Counters[cCurve - 1 + n];
-        const QRect bar(box.left() + 20, box.top() + 7 * (3 * n - 2), int(c * u), 14);
-        painter.drawText(QRect(bar.left() - 15, bar.top(), 15, lineHeight), Qt::AlignLeft | Qt::AlignTop,
-                         QString::number(n) + U8(" -"));
+        const QRect bar(box.left() + Scaled(20), box.top() + Scaled(7 * (3 * n - 2)), int(c * u), Scaled(14));
+        painter.drawText(QRect(bar.left() - Scaled(15), bar.top(), Scaled(15), lineHeight),
+                         Qt::AlignLeft | Qt::AlignTop, QString::number(n) + U8(" -"));
         if (c > 0) {
-            painter.drawText(QRect(bar.left() + bar.width() + 2, bar.top(), 40, lineHeight),
+            painter.drawText(QRect(bar.left() + bar.width() + Scaled(2), bar.top(), Scaled(40), lineHeight),
                              Qt::AlignLeft | Qt::AlignTop, QString::number(c));
             painter.fillRect(bar, QColor(0, 0, 255));
         }
