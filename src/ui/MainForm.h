@@ -140,7 +140,8 @@ public:
     void SaveWindowState() const;
     bool KeepWindowState = false;
     // The size of the picture buffer for the screen the window is on: the paint box's
-    // 300 x 433 times the device pixel ratio, so that the card is sharp at 2x.
+    // inside (300 x 433 at the designed form scale) times the device pixel ratio, so
+    // that the card is sharp at 2x.
     QSize ScreenPictureSize() const;
     // F10: opens the main menu's first menu, as desktops do.
     void OpenMainMenu();
