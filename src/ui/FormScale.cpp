@@ -205,6 +205,20 @@ QRect Scaled(const QRect& design)
                  Scaled(design.top() + design.height()) - top);
 }
 
+std::vector<int> Scaled(const std::vector<int>& designRuns)
+{
+    std::vector<int> runs;
+    runs.reserve(designRuns.size());
+    int designEdge = 0, edge = 0;
+    for (int run : designRuns) {
+        designEdge += run;
+        const int next = Scaled(designEdge);
+        runs.push_back(next - edge);
+        edge = next;
+    }
+    return runs;
+}
+
 int Unscaled(int pixels)
 {
     return int(std::lround(pixels / GFormScale));

@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QRect>
 
+#include <vector>
+
 class QWidget;
 
 // The form scale for a desktop whose standard font is desktopFont: its size in
@@ -25,6 +27,9 @@ int Scaled(int designPixels);
 // A designed rectangle at the form scale, edge by edge, so that controls designed
 // side by side stay side by side.
 QRect Scaled(const QRect& design);
+// Designed lengths laid end to end (a grid's columns) at the form scale, edge by
+// edge, so that together they span the scaled whole.
+std::vector<int> Scaled(const std::vector<int>& designRuns);
 // A length in pixels at the form scale back in designed pixels.
 int Unscaled(int pixels);
 

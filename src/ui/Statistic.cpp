@@ -81,11 +81,8 @@ TStatisticForm::TStatisticForm(TData* data, QWidget* parent) : TDialogForm(paren
     TypeGroup = new QGroupBox(U8("Типы карт"), this);
     TypeGroup->setObjectName(U8("TypeGroup"));
     TypeGroup->setGeometry(4, 4, 179, 225);
-    std::vector<int> colWidths{82, 42, 38}, rowHeights{16, 16, 16, 8, 16, 16, 16, 16, 16, 16, 16, 8, 16};
-    for (std::vector<int>* sizes : {&colWidths, &rowHeights})
-        for (int& size : *sizes)
-            size = Scaled(size);
-    TypeGrid = new TStringGrid(std::move(colWidths), std::move(rowHeights), TypeGroup);
+    TypeGrid = new TStringGrid(Scaled(std::vector<int>{82, 42, 38}),
+                               Scaled(std::vector<int>{16, 16, 16, 8, 16, 16, 16, 16, 16, 16, 16, 8, 16}), TypeGroup);
     MarkScaled(TypeGrid);
     TypeGrid->setObjectName(U8("TypeGrid"));
     TypeGrid->move(8, 20);

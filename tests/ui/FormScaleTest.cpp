@@ -52,6 +52,8 @@ TEST(FormScale, ScaledLengthsAndRectanglesStayTogether)
     const QRect a = Scaled(QRect(7, 7, 75, 25)), b = Scaled(QRect(82, 7, 75, 25));
     EXPECT_EQ(a.right() + 1, b.left());
     EXPECT_EQ(FormFont().pixelSize(), 17);
+    // Runs laid end to end span the scaled whole: 3 + 3 + 3 is 5 + 4 + 5 at 1.5.
+    EXPECT_EQ(Scaled(std::vector<int>{3, 3, 3}), (std::vector<int>{5, 4, 5}));
     SetFormScale(0.5);
     EXPECT_DOUBLE_EQ(FormScale(), 1.0);
     EXPECT_EQ(FormFont().pixelSize(), 11);
@@ -175,11 +177,12 @@ TEST_P(ScaledMainWindowTest, TheMainWindowTheCardAndTheColumns)
 }
 
 namespace {
+// The scales of KDE's and GNOME's default text (10 and 11 points), and two larger.
 std::string ScaleName(const ::testing::TestParamInfo<double>& info)
 {
-    return info.param == 1.5 ? "OneAndAHalf" : "Twice";
+    return "Times" + std::to_string(int(std::lround(info.param * 1000)));
 }
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(DesktopTextSizes, ScaledDialogsTest, ::testing::Values(1.5, 2.0), ScaleName);
-INSTANTIATE_TEST_SUITE_P(DesktopTextSizes, ScaledMainWindowTest, ::testing::Values(1.5, 2.0), ScaleName);
+INSTANTIATE_TEST_SUITE_P(DesktopTextSizes, ScaledDialogsTest, ::testing::Values(1.125, 1.25, 1.5, 2.0), ScaleName);
+INSTANTIATE_TEST_SUITE_P(DesktopTextSizes, ScaledMainWindowTest, ::testing::Values(1.125, 1.25, 1.5, 2.0), ScaleName);
