@@ -22,7 +22,6 @@
 #include <QSettings>
 #include <QAction>
 #include <QApplication>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
