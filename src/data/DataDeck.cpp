@@ -78,6 +78,8 @@ void TData::NewDeck()
     DeckTotal = 0;
     DeckCopies = 0;
     CountBeforeEdit = 0;
+    DeckFileFormat = TDeckFormat::Mdc;
+    DeckModified = false;
 }
 
 void TData::ForEachDeckCard(const std::function<void(int32_t id, int32_t copies)>& visit)

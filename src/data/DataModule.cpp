@@ -371,10 +371,12 @@ void TData::DeckTableAfterPost(TTable&)
 {
     DeckCopies += int64_t(Copies(DeckTableCount)) - CountBeforeEdit;
     DeckTotal = int32_t(std::min<int64_t>(DeckCopies, INT32_MAX));
+    DeckModified = true;
 }
 
 void TData::DeckTableBeforeDelete(TTable&)
 {
     DeckCopies -= Copies(DeckTableCount);
     DeckTotal = int32_t(std::min<int64_t>(DeckCopies, INT32_MAX));
+    DeckModified = true;
 }

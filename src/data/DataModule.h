@@ -37,6 +37,27 @@ struct TCardKey {
     bool operator==(const TCardKey&) const = default;
 };
 
+// A card line of a deck file whose card is not in the card base.
+struct TDeckMissingLine {
+    int32_t Count = 0;
+    std::string Text;   // "[M10] Lightning Bolt" (DeckNotFoundText)
+    std::string Reason; // why it was not found, in Russian
+    int Line = 0;       // line number in the file (0 when unknown)
+};
+
+// What reading a deck file found.
+struct TDeckReadReport {
+    int64_t CardsRead = 0; // copies of the cards found
+    std::vector<TDeckMissingLine> Missing;
+    int64_t CopiesMissing() const
+    {
+        int64_t n = 0;
+        for (const TDeckMissingLine& m : Missing)
+            n += m.Count;
+        return n;
+    }
+};
+
 class TData {
 public:
     // Shows an error message (Windows-1251). The program shows it in its error box;
@@ -157,6 +178,12 @@ public:
     std::string DeckName;        // name lines joined by CR
     std::string DeckNote;        // note lines joined by CR
     std::string DeckFileName;    // file the deck was last opened from or saved to
+    // The format DeckFileName holds: a deck read from another program's file is never
+    // written back over it in silence (the window saves it under a new name instead).
+    TDeckFormat DeckFileFormat = TDeckFormat::Mdc;
+    // Set by every change of an entry (a count, a new or deleted entry, a move), the
+    // name or the note; cleared by a new deck, opening a deck and saving it.
+    bool DeckModified = false;
     // Empties the deck and its state (no per-entry events).
     void NewDeck();
     // For each entry in deck order, Count copies of its card's MtgEncID; EError
@@ -178,8 +205,8 @@ public:
     void DeckTableBeforeDelete(TTable& dataSet);
 
     // --- Deck files (DeckFile.cpp) -------------------------------------------------------
-    // Reports a card line whose card is not in the card base (caption, text); reading
-    // goes on afterwards.
+    // Reports a card line whose card is not in the card base (caption, text) as it is
+    // read; the whole list comes back from LoadDeck as well.
     std::function<void(const std::string& caption, const std::string& text)> OnDeckCardNotFound;
     // Writes the deck to a file in the format its extension names (DeckFormats.h;
     // .mdc for any other), or in the format given, replacing the file atomically.
@@ -191,13 +218,15 @@ public:
     // per entry in deck order, each ended by CR LF).
     std::string DeckFileText(TDeckFormat format = TDeckFormat::Mdc);
     // Reads a deck file of any format DeckFormats.h reads and makes it the deck. The
-    // file is read and understood first: a file that cannot be opened or read as a
-    // deck leaves the open deck as it was. Card lines whose card is not in the base
-    // are reported (OnDeckCardNotFound) and left out.
-    void LoadDeck(const std::string& fileName);
+    // file is read and every card looked up first: a file that cannot be opened or
+    // read as a deck, or in which no line names a card of the base ("В файле ... нет
+    // ни одной карты"), leaves the open deck as it was. Card lines whose card is not
+    // in the base are reported (OnDeckCardNotFound), listed in the result and kept in
+    // the deck as note lines, so that saving the deck loses nothing the file held.
+    TDeckReadReport LoadDeck(const std::string& fileName);
     // Adds the lines to the deck through the card lookup, a card listed again adding
-    // its count to its entry.
-    void AddDeckItems(const std::vector<TDeckItem>& items);
+    // its count to its entry; the lines without a card come back.
+    std::vector<TDeckMissingLine> AddDeckItems(const std::vector<TDeckItem>& items);
     // The card base lookup of one card line: BaseTable's current record becomes the
     // card found, and name (to the English name), set and version may change to the
     // card's. The exact key, the card without variant, variant "A"; then the variant in

@@ -5,7 +5,6 @@
 #include "data/CardText.h"
 #include "data/DataModule.h"
 
-#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -122,6 +121,14 @@ std::string DeckNotFoundCaption()
     return Utf8ToWin1251("Не найдена карта");
 }
 
+std::string DeckNotFoundReason(std::string_view set)
+{
+    const bool knownSet = set.empty() || std::find(SetCodes.begin(), SetCodes.end(), set) != SetCodes.end();
+    if (!knownSet)
+        return Utf8ToWin1251("такой карты нет в базе, выпуска ") + std::string(set) + Utf8ToWin1251(" в ней нет");
+    return Utf8ToWin1251("такой карты нет в базе");
+}
+
 // ---------------------------------------------------------------------------
 // Reading and writing the deck through the data module.
 
@@ -132,9 +139,9 @@ TValue KeyOf(const std::string& text)
     return text.empty() ? TValue() : TValue(text);
 }
 
-std::string FileErrorText(const char* what, const std::string& fileName, const QString& reason)
+std::string W(const char* utf8)
 {
-    return std::string(what) + " \"" + Utf8ToWin1251(fileName) + "\". " + QStringToWin1251(reason);
+    return Utf8ToWin1251(utf8);
 }
 
 // Selects an index of the card base for the duration of a block and gives the previous
@@ -212,30 +219,65 @@ void TData::SaveDeck(const std::string& fileName, TDeckFormat format)
     const std::string content = DeckFileText(format);
     WriteFileReplacing(fileName, content);
     DeckFileName = fileName;
+    DeckFileFormat = format;
+    DeckModified = false;
 }
 
-void TData::LoadDeck(const std::string& fileName)
+namespace {
+
+std::string Quoted(const std::string& fileName)
+{
+    return "\"" + Utf8ToWin1251(fileName) + "\"";
+}
+
+// The file's bytes, every failure in the program's words.
+std::string ReadDeckFileBytes(const std::string& fileName)
+{
+    std::string bytes;
+    const int result = ReadRegularFile(fileName, kMaxDeckFileSize, bytes);
+    if (result == -1)
+        throw Exception(W("Не удается открыть файл ") + Quoted(fileName) + W(". Это не обычный файл"));
+    if (result == -2)
+        throw Exception(W("Не удается прочитать файл колоды ") + Quoted(fileName) + W(". Он больше ")
+                        + std::to_string(kMaxDeckFileSize >> 20) + W(" МБ"));
+    if (result != 0)
+        throw Exception(W("Не удается открыть файл ") + Quoted(fileName) + ". " + SystemErrorText(result));
+    return bytes;
+}
+
+} // namespace
+
+TDeckReadReport TData::LoadDeck(const std::string& fileName)
 {
     TBaseIndexGuard baseIndex(BaseTable, "NameSort");
 
-    // The whole file is read and understood before the deck changes: a file that
-    // cannot be opened or read as a deck leaves the open deck as it was.
-    QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Exception(FileErrorText("Cannot open file", fileName, file.errorString()));
-    if (file.size() > kMaxDeckFileSize)
-        throw Exception(FileErrorText("Cannot read deck file", fileName,
-                                      QStringLiteral("It is larger than %1 MiB.").arg(kMaxDeckFileSize >> 20)));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Exception(FileErrorText("Cannot read file", fileName, file.errorString()));
-    file.close();
+    // The whole file is read, understood and its cards looked up before the deck
+    // changes: a file that cannot be opened or read as a deck, or that names no card
+    // of the base, leaves the open deck as it was.
+    const std::string bytes = ReadDeckFileBytes(fileName);
     TDeckContent content;
     try {
-        content = ReadDeckContent(std::string_view(bytes.constData(), size_t(bytes.size())), fileName);
+        content = ReadDeckContent(bytes, fileName);
     } catch (const EDeckFormatError& e) {
-        throw EDeckFormatError("Cannot read deck file \"" + Utf8ToWin1251(fileName) + "\". " + e.what());
+        throw EDeckFormatError(W("Не удается прочитать файл колоды ") + Quoted(fileName) + ". " + e.what());
     }
+    TDeckReadReport report;
+    std::vector<TDeckItem> found;
+    for (const TDeckItem& item : content.Items) {
+        std::string name = item.Name, set = item.Set, version = item.Version;
+        if (FindCardForDeck(name, set, version)) {
+            found.push_back(TDeckItem{item.Count, name, set, version, item.Line});
+            report.CardsRead += item.Count;
+            continue;
+        }
+        TDeckMissingLine missing{item.Count, DeckNotFoundText(item.Name, item.Set, item.Version),
+                                 DeckNotFoundReason(item.Set), item.Line};
+        if (OnDeckCardNotFound)
+            OnDeckCardNotFound(DeckNotFoundCaption(), missing.Text);
+        report.Missing.push_back(std::move(missing));
+    }
+    if (found.empty())
+        throw Exception(W("В файле ") + Quoted(fileName) + W(" нет ни одной карты"));
 
     DeckTable.DisableControls();
     struct TControlsGuard {
@@ -256,31 +298,41 @@ void TData::LoadDeck(const std::string& fileName)
 
     NewDeck();
     DeckFileName = fileName;
+    DeckFileFormat = content.Format;
     DeckName = content.Name;
     DeckNote = content.Note;
+    // Lines without a card stay in the deck as notes: saving it loses nothing.
+    for (const TDeckMissingLine& m : report.Missing) {
+        if (!DeckNote.empty())
+            DeckNote += '\r';
+        DeckNote += W("Не найдена: ") + std::to_string(m.Count) + " " + m.Text;
+    }
     try {
-        AddDeckItems(content.Items);
+        AddDeckItems(found);
     } catch (...) {
         // A deck whose reading stopped is not the file it came from: saving it must
         // not replace that file with the part that was read.
         DeckFileName.clear();
+        DeckModified = true;
         throw;
     }
+    DeckModified = false;
+    return report;
 }
 
-void TData::AddDeckItems(const std::vector<TDeckItem>& items)
+std::vector<TDeckMissingLine> TData::AddDeckItems(const std::vector<TDeckItem>& items)
 {
+    std::vector<TDeckMissingLine> missing;
     // Entries read so far by (set, name, variant): a card listed again adds its count
     // to its entry instead of failing on the deck's unique key.
     std::map<std::tuple<std::string, std::string, std::string>, TBookmark> read;
     for (const TDeckItem& item : items) {
         std::string name = item.Name, set = item.Set, version = item.Version;
         if (!FindCardForDeck(name, set, version)) {
-            const std::string message = DeckNotFoundText(item.Name, item.Set, item.Version);
+            missing.push_back(TDeckMissingLine{item.Count, DeckNotFoundText(item.Name, item.Set, item.Version),
+                                               DeckNotFoundReason(item.Set), item.Line});
             if (OnDeckCardNotFound)
-                OnDeckCardNotFound(DeckNotFoundCaption(), message);
-            else
-                ReportError(DeckNotFoundCaption() + ": " + message);
+                OnDeckCardNotFound(DeckNotFoundCaption(), missing.back().Text);
             continue;
         }
         auto key = std::make_tuple(set, name, version);
@@ -309,6 +361,7 @@ void TData::AddDeckItems(const std::vector<TDeckItem>& items)
             throw;
         }
     }
+    return missing;
 }
 
 namespace {

@@ -63,3 +63,7 @@ std::string DeckNotFoundText(std::string_view name, std::string_view set,
 // The caption of that report.
 std::string DeckNotFoundCaption();
 
+// Why such a line was not found, in Russian: no card of that name, and the set when
+// the card base has no set of that code.
+std::string DeckNotFoundReason(std::string_view set);
+

@@ -433,6 +433,9 @@ TRussianData ReadRussian(const std::string& dir)
 
 struct TExtraText {
     std::optional<QString> NameR, TypeR, TextR, FlavorR;
+    // Fields whose own text corrects the official one (a later printing's wording
+    // that names what the card's own time did not have, a lost paragraph break).
+    QStringList Corrects;
 };
 
 // The project's own Russian texts by (name, set); set "" stands for every set.
@@ -462,6 +465,8 @@ std::map<std::pair<QString, QString>, TExtraText> ReadExtra(const std::string& f
         take("TypeR", t.TypeR);
         take("TextR", t.TextR);
         take("FlavorR", t.FlavorR);
+        for (const QJsonValue& f : o.value(QLatin1String("Corrects")).toArray())
+            t.Corrects << f.toString();
     }
     return extra;
 }
@@ -729,9 +734,12 @@ void TMtgJsonImport::Run(TTable& table)
             if (!own.TypeR) own.TypeR = it->second.TypeR;
             if (!own.TextR) own.TextR = it->second.TextR;
             if (!own.FlavorR) own.FlavorR = it->second.FlavorR;
+            own.Corrects << it->second.Corrects;
         }
         auto choose = [&](const char* field, const std::optional<QString>& officialValue,
                           const std::optional<QString>& ownValue, const QString& fallback) {
+            if (ownValue && own.Corrects.contains(QLatin1String(field)))
+                return *ownValue;
             if (officialValue && !officialValue->isEmpty()) {
                 if (ownValue && *ownValue != *officialValue)
                     report(where + QStringLiteral(": the project's own %1 is not used: the official one stands")

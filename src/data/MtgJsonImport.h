@@ -39,6 +39,9 @@
 // The project's own Russian texts ("--russian-extra"): a JSON array of objects with
 // "Name", optionally "Set" (absent: every set), and any of "NameR", "TypeR", "TextR",
 // "FlavorR", texts in the markup above. An entry for one set goes before one for all.
+// An official text stands over the project's own, except for the fields an entry lists
+// in "Corrects" (an official text of a later printing that names what the card's own
+// time did not have, or lost a paragraph break).
 #include "Library/Common/ExtUtils.h"
 
 #include <QString>

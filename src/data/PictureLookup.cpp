@@ -1,5 +1,7 @@
 #include "data/PictureLookup.h"
 
+#include <atomic>
+
 #include "Library/Common/ExtUtils.h"
 #include "Library/Common/ImageCodecs.h"
 #include "Library/Common/ImageUtils.h"
@@ -99,6 +101,8 @@ uint8_t ToneCurve(uint8_t b)
     return uint8_t(RoundSaturated(224.0 * (b - 18) / 256.0) + 48);
 }
 
+std::atomic<int> EncyclopediaArtFallbacks{0};
+
 void LoadArtPicture(std::string_view set, std::string_view artName, std::string_view fullName, int32_t id,
                     QImage& picture)
 {
@@ -106,7 +110,8 @@ void LoadArtPicture(std::string_view set, std::string_view artName, std::string_
     bool turn = false;
     std::string path;
 
-    if (ArtImageType == 0) {
+    // The program's own small pictures below ImagesDir.
+    auto ownArt = [&] {
         const std::string folder = ImagesDir + Win1251ToUtf8(set) + "/";
         const std::string name = WithoutChars(artName, ":\"");
         const std::string full(fullName);
@@ -120,19 +125,31 @@ void LoadArtPicture(std::string_view set, std::string_view artName, std::string_
             tries.push_back(folder + SafeFileName(full + name) + ".jpg");
             tries.push_back(folder + SafeFileName(full) + " (" + Win1251ToUtf8(name) + ").jpg");
         }
+        turn = false;
         for (size_t i = 0; i < tries.size(); ++i) {
             if (PlainFileExists(tries[i])) {
                 path = tries[i];
-                break;
+                return;
             }
             // A split card half without a picture of its own takes the whole card's
             // picture, which lies sideways.
             if (i == 1)
                 turn = !full.empty();
         }
+        path.clear();
+    };
+
+    if (ArtImageType == 0) {
+        ownArt();
     } else if (ArtImageType == 1) {
         path = LargePicturePath(id);
         turn = fullName.find('/') != std::string_view::npos;
+        // A card the encyclopedia has no scan of shows the program's own art rather
+        // than an empty box.
+        if (!PlainFileExists(path)) {
+            ownArt();
+            ++EncyclopediaArtFallbacks;
+        }
     } else {
         return;
     }

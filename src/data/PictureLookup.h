@@ -10,6 +10,7 @@
 // at the file system again.
 #include <QImage>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,8 +32,11 @@ std::string LargePicturePath(int32_t id);
 // picture is a 24-bit bitmap with the tone curve applied, or null when no file was
 // found, the setting ArtImageType names no collection, or the file could not be
 // decoded. A file that exists but cannot be opened raises the stream's error.
+// With ArtImageType 1, a card without an encyclopedia scan takes the program's own
+// art picture instead, and EncyclopediaArtFallbacks counts it.
 void LoadArtPicture(std::string_view set, std::string_view artName, std::string_view fullName, int32_t id,
                     QImage& picture);
+extern std::atomic<int> EncyclopediaArtFallbacks;
 
 // The characters of a text that are safe in a file name everywhere: "-", ".", digits,
 // Latin letters and "_"; everything else is dropped.

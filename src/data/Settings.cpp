@@ -22,6 +22,7 @@ int32_t ArtImageType = 0;
 bool DrawReminderText = true;
 bool PrintGrayscale = false;
 bool PrintForPlayCard = false;
+std::string PrintOutputName;
 std::string MainDir = DefaultMainDir();
 
 std::string AppDir;
@@ -130,6 +131,7 @@ void ResetSettings()
     DrawReminderText = true;
     PrintGrayscale = false;
     PrintForPlayCard = false;
+    PrintOutputName.clear();
     MainDir = DefaultMainDir();
 }
 
@@ -376,6 +378,16 @@ void ReadSettings(QSettings& user, QSettings* game)
             readOne([&] { CardTextType = static_cast<uint8_t>(ReadInteger(user, "CardTextType") & 0xFF); });
         if (user.contains("DrawReminderText"))
             readOne([&] { DrawReminderText = ReadInteger(user, "DrawReminderText") != 0; });
+        if (user.contains("PrintOutput"))
+            readOne([&] {
+                const QVariant v = user.value("PrintOutput");
+                if (v.typeId() == QMetaType::QString)
+                    PrintOutputName = v.toString().toStdString();
+                else if (v.typeId() == QMetaType::QStringList)
+                    PrintOutputName = v.toStringList().join(", ").toStdString();
+                else
+                    InvalidType("PrintOutput");
+            });
     }
     if (!errors.empty())
         throw ESettingsError(errors);
@@ -401,6 +413,7 @@ void WriteSettings(QSettings& user)
     user.setValue("ArtImageType", ArtImageType);
     user.setValue("CardTextType", int(CardTextType));
     user.setValue("DrawReminderText", DrawReminderText ? 1 : 0);
+    user.setValue("PrintOutput", QString::fromStdString(PrintOutputName));
     user.sync();
     if (user.status() == QSettings::AccessError)
         throw failure("The file or its folder cannot be written");

@@ -33,6 +33,9 @@ extern int32_t ArtImageType;
 extern bool DrawReminderText;
 extern bool PrintGrayscale;
 extern bool PrintForPlayCard;
+// The print dialog's output as last chosen: a printer's name, "pdf" for the PDF file
+// or "bmp" for the page bitmaps (UTF-8); empty: the system's default printer.
+extern std::string PrintOutputName;
 // Folder of the card game's own installation (encyclopedia pictures below it), no
 // trailing separator. Only ever read from the game's store, never written.
 extern std::string MainDir;

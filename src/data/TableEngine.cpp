@@ -151,7 +151,8 @@ void TTable::SaveToFile(const std::string& path)
     try {
         WriteFileReplacing(path, bytes);
     } catch (const EFileWriteError& e) {
-        throw ETableFileError("Cannot save table file \"" + Utf8ToWin1251(path) + "\": " + Utf8ToWin1251(e.Reason()));
+        throw ETableFileError(Utf8ToWin1251("Не удается сохранить файл таблицы \"") + Utf8ToWin1251(path) + "\": "
+                             + Utf8ToWin1251(e.Reason()));
     }
 }
 

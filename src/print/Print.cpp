@@ -1,5 +1,7 @@
 #include "print/Print.h"
 
+#include "data/DeckFile.h"
+
 #include "Library/Common/FileUtils.h"
 #include "Library/Common/ImageCodecs.h"
 #include "Library/Common/ImageUtils.h"
@@ -61,7 +63,40 @@ bool SkipEmptyRows(TData& data)
     return !deck.Eof();
 }
 
+// The deck's entries with at least one copy, in deck order, taken in one locked walk
+// that gives the deck's current entry and its grids back at its end.
+std::vector<std::pair<TCardKey, int32_t>> DeckEntries(TData& data)
+{
+    TTable& deck = data.DeckTable;
+    std::vector<std::pair<TCardKey, int32_t>> entries;
+    data.LockDataSet(deck);
+    try {
+        for (deck.First(); SkipEmptyRows(data); deck.Next())
+            entries.emplace_back(data.GetCardKey(deck), data.DeckTableCount->AsInteger());
+    } catch (...) {
+        data.UnlockDataSet(deck);
+        throw;
+    }
+    data.UnlockDataSet(deck);
+    return entries;
+}
+
 } // namespace
+
+std::string DeckJobTitle(const TData& data)
+{
+    const std::string firstName = data.DeckName.substr(0, data.DeckName.find('\r'));
+    if (!TrimDeckText(firstName).empty())
+        return TrimDeckText(firstName);
+    if (!data.DeckFileName.empty()) {
+        std::string file = data.DeckFileName.substr(data.DeckFileName.find_last_of('/') + 1);
+        const size_t dot = file.find_last_of('.');
+        if (dot != std::string::npos && dot > 0)
+            file.erase(dot);
+        return Utf8ToWin1251(file);
+    }
+    return W("Колода");
+}
 
 int32_t BitmapPixels(int32_t tenthsOfMm)
 {
@@ -159,6 +194,9 @@ void TPrintRun::Refresh()
 
 void TPrintRun::SetRange(int32_t start, int32_t end)
 {
+    // "From 5 to 2" means pages 2 to 5.
+    if (start > end)
+        std::swap(start, end);
     RangeStart = Median3(start, FirstPage, LastPage);
     RangeEnd = Median3(end, RangeStart, LastPage);
 }
@@ -277,6 +315,8 @@ void TPrintRun::PrintCards()
             throw EError(W("Принтер не выбран"));
         if (Printer->printerState() == QPrinter::Active)
             Printer->abort();
+        // The job carries the deck's name (the queue and the printer's panel show it).
+        Printer->setDocName(Win1251ToQString(DeckJobTitle(data)));
         // A PDF file is written beside its target and put in place only when the job
         // ends well, so a failed or empty job leaves no file, and an older file stays.
         if (Printer->outputFormat() == QPrinter::PdfFormat) {
@@ -317,7 +357,6 @@ void TPrintRun::PrintCards()
     if (Feedback)
         Feedback->Busy(true);
     std::exception_ptr error;
-    bool locked = false;
     bool anyUsed = false;
     bool pageUsed = false;
     int32_t page = 1;
@@ -331,21 +370,22 @@ void TPrintRun::PrintCards()
     };
 
     try {
-        data.LockDataSet(deck);
-        locked = true;
-
         // 5. Geometry on the output: SlotPlace, in pixels or (printer pages, whose
         // canvas is switched as the document begins) in the metric mapping.
 
-        // 6.
-        deck.First();
-        SkipEmptyRows(data);
+        // 6. The deck's entries, taken once: the deck's grid goes on showing the deck
+        // while the pages are drawn.
+        const std::vector<std::pair<TCardKey, int32_t>> entries = DeckEntries(data);
+        size_t entry = 0;
         int32_t slot = 0;
-        int32_t copies = deck.Eof() ? 0 : data.DeckTableCount->AsInteger();
+        int32_t copies = entries.empty() ? 0 : entries[0].second;
 
         // 7. One slot a step.
-        while (!deck.Eof()) {
+        while (entry < entries.size()) {
             if (slot == perPage) {
+                // The rest of the deck lies beyond the range: no page is begun for it.
+                if (page >= last)
+                    break;
                 if (pageUsed) {
                     if (ToBitmapFiles) {
                         savePage();
@@ -357,8 +397,6 @@ void TPrintRun::PrintCards()
                 slot = 0;
                 ++page;
                 pageUsed = false;
-                if (page > last)
-                    break; // the rest of the deck lies beyond the range
             }
             if (IsBetween(page, first, last)) {
                 if (!ToBitmapFiles) {
@@ -367,12 +405,12 @@ void TPrintRun::PrintCards()
                     beginDocument();
                 }
                 if (Feedback)
-                    Feedback->Status(W("Идет печать страницы ") + std::to_string(page) + W(" из ")
+                    Feedback->Status(W("Идет печать страницы ") + std::to_string(page - first + 1) + W(" из ")
                                      + std::to_string(last - first + 1));
                 const TSlotPlace place = SlotPlace(slot);
                 TCard card;
                 if (!PrintBackSides) {
-                    const TCardKey key = data.GetCardKey(deck);
+                    const TCardKey& key = entries[entry].first;
                     if (!data.LocateCard(key.Name, key.Set, key.Version))
                         throw EError(W("Не найдена карта ") + key.Name + " [" + key.Set + "]");
                     data.ReadCard(card);
@@ -394,11 +432,8 @@ void TPrintRun::PrintCards()
                 anyUsed = true;
             }
             ++slot;
-            if (--copies <= 0) {
-                deck.Next();
-                if (SkipEmptyRows(data))
-                    copies = data.DeckTableCount->AsInteger();
-            }
+            if (--copies <= 0 && ++entry < entries.size())
+                copies = entries[entry].second;
         }
     } catch (...) {
         error = std::current_exception();
@@ -439,8 +474,6 @@ void TPrintRun::PrintCards()
             pdfFile.reset(); // removes the temporary file unless it was put in place
         }
     }
-    if (locked)
-        CompletionStep(error, [&] { data.UnlockDataSet(deck); });
     CompletionStep(error, [&] {
         if (Feedback)
             Feedback->Status(W("Печать завершена"));

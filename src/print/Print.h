@@ -110,7 +110,8 @@ public:
     // limited to the job.
     virtual void Refresh();
     // RangeStart and RangeEnd from the two numbers the user gave (an absent number
-    // takes the first or last page), limited to the job.
+    // takes the first or last page; a start after the end is taken the other way
+    // round), limited to the job.
     void SetRange(int32_t start, int32_t end);
 
     // Prints the deck with the layout as it stands. Before any output it refuses a
@@ -140,3 +141,7 @@ private:
 
 // Pixels at 300 dpi for a length in tenths of a millimetre.
 int32_t BitmapPixels(int32_t tenthsOfMm);
+
+// The title of a printer job for the deck: its first name line, else its file's name
+// without extension, else "Колода" (Windows-1251).
+std::string DeckJobTitle(const TData& data);

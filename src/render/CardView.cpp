@@ -286,7 +286,9 @@ std::pair<TCard, TCard> SplitCard(const TCard& card)
     for (std::string TCard::*field : {&TCard::Name, &TCard::Color, &TCard::Type, &TCard::Cost, &TCard::NameR,
                                       &TCard::TypeR})
         split(field, first, second, "/");
-    for (std::string TCard::*field : {&TCard::Text, &TCard::TextR})
+    // A flavour text belongs to one half: the part after " // " to the second, all of
+    // it to the first when it has no marker.
+    for (std::string TCard::*field : {&TCard::Text, &TCard::TextR, &TCard::Flavor, &TCard::FlavorR})
         split(field, first, second, " // ");
     return {first, second};
 }

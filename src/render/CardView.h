@@ -46,7 +46,7 @@ void DrawCard(TCard card, TCanvas& canvas, const TRect& rect);
 void DrawCardFace(const TCard& card, TCanvas& canvas, const TRect& rect, const std::string& fullName);
 
 // The two halves of a split card: Name, Color, Type, Cost, NameR and TypeR split at
-// the first "/", Text and TextR at the first " // "; a field without its separator
+// the first "/", Text, TextR, Flavor and FlavorR at the first " // "; a field without its separator
 // stays whole in the first half. The other fields go to both halves.
 std::pair<TCard, TCard> SplitCard(const TCard& card);
 

@@ -145,8 +145,10 @@ void TCardGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                 painter->drawImage(QRectF(cell.left() + 2, cell.top() + 2, w, h), picture);
         }
     } else {
-        const QString text = index.data(Qt::DisplayRole).toString();
         const QFontMetrics metrics(option.font);
+        // A text too long for its cell ends in "…".
+        const QString text =
+            metrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, std::max(0, cell.width() - 5));
         const int textWidth = metrics.horizontalAdvance(text);
         int x = cell.left() + 2;
         if (alignment & Qt::AlignRight)

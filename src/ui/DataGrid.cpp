@@ -31,6 +31,58 @@ TDataGrid::TDataGrid(QWidget* parent) : QTableView(parent)
     verticalHeader()->setMinimumSectionSize(1);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // A text too long for its cell ends in "…".
+    setTextElideMode(Qt::ElideRight);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (FStretching || FStretchColumn < 0)
+            return;
+        if (column == FStretchColumn)
+            FStretchOwnWidth = width; // dragged by the user
+        Stretch();
+    });
+}
+
+void TDataGrid::SetStretchColumn(int column)
+{
+    FStretchColumn = column;
+    if (column >= 0)
+        FStretchOwnWidth = columnWidth(column);
+    Stretch();
+}
+
+int TDataGrid::OwnColumnWidth(int column) const
+{
+    return column == FStretchColumn ? FStretchOwnWidth : columnWidth(column);
+}
+
+void TDataGrid::SetOwnColumnWidth(int column, int width)
+{
+    if (column == FStretchColumn) {
+        FStretchOwnWidth = width;
+        Stretch();
+    } else {
+        setColumnWidth(column, width);
+    }
+}
+
+void TDataGrid::Stretch()
+{
+    if (FStretchColumn < 0 || !FModel || FStretchColumn >= FModel->columnCount() || FStretching)
+        return;
+    int others = 0;
+    for (int c = 0; c < FModel->columnCount(); ++c)
+        if (c != FStretchColumn && !isColumnHidden(c))
+            others += columnWidth(c);
+    const int room = viewport()->width() - others;
+    FStretching = true;
+    setColumnWidth(FStretchColumn, std::max(FStretchOwnWidth, room));
+    FStretching = false;
+}
+
+void TDataGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    Stretch();
 }
 
 int TDataGrid::DefaultRowHeight() const
@@ -72,7 +124,7 @@ void TDataGrid::ApplyColumnWidths()
             width = std::max(fontMetrics().horizontalAdvance(title), fontMetrics().horizontalAdvance(QStringLiteral("WW")))
                     + 12;
         }
-        setColumnWidth(c, width);
+        SetOwnColumnWidth(c, width);
     }
 }
 
@@ -98,7 +150,7 @@ void TDataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pr
     if (FSyncing || !FModel || !current.isValid() || current.row() == previous.row())
         return;
     TTable* table = FModel->Table();
-    if (!table || FModel->Suspended())
+    if (!table || FModel->Suspended() || FModel->RowsChanging())
         return;
     const int row = current.row();
     Guarded([&] {

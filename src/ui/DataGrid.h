@@ -34,6 +34,15 @@ public:
     // Row height for the font: the text with a 2-pixel margin above and below.
     int DefaultRowHeight() const;
 
+    // A column that takes whatever room the others leave (-1: none). Its own width,
+    // which the user sets by dragging and which is kept, is its least width.
+    void SetStretchColumn(int column);
+    // A column's own width: for the stretching column the width it has without the
+    // room it was given.
+    int OwnColumnWidth(int column) const;
+    // Sets a column's own width (the stretching column then takes the room again).
+    void SetOwnColumnWidth(int column, int width);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -42,12 +51,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Typing letters into a grid does not search: find-as-you-type has its own box.
     void keyboardSearch(const QString&) override {}
 
 private:
     void FollowCursor(int row);
+    void Stretch();
 
     TTableModel* FModel = nullptr;
     bool FSyncing = false;
+    int FStretchColumn = -1;
+    int FStretchOwnWidth = 0;
+    bool FStretching = false;
 };

@@ -185,6 +185,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     ScaleForm(this);
     setMinimumWidth(Scaled(kFormWidth));
     resize(Scaled(kFormWidth), std::max(Scaled(kFormHeight), sizeHint().height()));
+    FDesignedHeight = height();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
@@ -413,6 +414,7 @@ void TMainForm::CreateWorkArea()
     CardsGrid->setMinimumWidth(kCardsGridMinWidth);
     CardsGrid->setItemDelegate(new TCardGridDelegate(CardsGrid));
     CardsGrid->SetTableModel(CardsModel);
+    CardsGrid->SetStretchColumn(0); // the name takes the room a wide window gives
     CardsGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(CardsGrid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& p) { BasePopupMenu->popup(CardsGrid->viewport()->mapToGlobal(p)); });
@@ -565,10 +567,6 @@ void TMainForm::BindData(TData& data)
         if (isVisible())
             Guarded([this, sender] { CurrentCardUpdate(sender); });
     };
-    // A deck line whose card is not in the card base is reported and reading goes on.
-    data.OnDeckCardNotFound = [this](const std::string& caption, const std::string& text) {
-        UserDialogs().ShowMessage(this, Win1251ToQString(caption), Win1251ToQString(text));
-    };
 }
 
 void TMainForm::UnbindData()
@@ -576,7 +574,6 @@ void TMainForm::UnbindData()
     if (!FData)
         return;
     FData->OnCurrentCardChange = nullptr;
-    FData->OnDeckCardNotFound = nullptr;
     CardsModel->SetTable(nullptr);
     DeckModel->SetTable(nullptr);
     FData = nullptr;
@@ -604,6 +601,7 @@ void TMainForm::UpdateDeckCountLabel()
 {
     const int total = FData ? FData->DeckTotal : 0;
     DeckCardCountLabel->setText(U("Число карт: ") + QString::number(total));
+    UpdateCaption();
 }
 
 void TMainForm::UpdateCardsCountLabel()
@@ -617,7 +615,7 @@ void TMainForm::ActionsUpdate()
     const bool deck = FData != nullptr && FData->DeckTotal > 0;
     aCreate->setEnabled(true);
     aOpen->setEnabled(true);
-    aSave->setEnabled(deck && !FData->DeckFileName.empty());
+    aSave->setEnabled(deck);
     aSaveAs->setEnabled(deck);
     aPrint->setEnabled(deck);
     aExit->setEnabled(true);
@@ -692,7 +690,7 @@ QString WidthsText(const TDataGrid* grid, int columns)
 {
     QStringList widths;
     for (int c = 0; c < columns; ++c)
-        widths << QString::number(Unscaled(grid->columnWidth(c)));
+        widths << QString::number(Unscaled(grid->OwnColumnWidth(c)));
     return widths.join(QLatin1Char(' '));
 }
 
@@ -705,7 +703,7 @@ void ApplyWidthsText(TDataGrid* grid, int columns, const QString& text)
         bool ok = false;
         const int w = widths[c].toInt(&ok);
         if (ok && w >= 8 && w <= 2000)
-            grid->setColumnWidth(c, Scaled(w));
+            grid->SetOwnColumnWidth(c, Scaled(w));
     }
 }
 
@@ -733,8 +731,50 @@ void TMainForm::SaveWindowState() const
 // ---------------------------------------------------------------------------------------
 // Closing.
 
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FitPictureToWindow();
+}
+
+void TMainForm::FitPictureToWindow()
+{
+    if (!PaintBox || !centralWidget())
+        return;
+    // The card grows with a taller window at the card's own proportions, and is drawn
+    // anew at that size; it never shrinks below its designed size, and the lists keep
+    // at least their least width.
+    const int margin = Scaled(3);
+    const int leastHeight = Scaled(kPaintBoxHeight);
+    const int leastWidth = Scaled(kPaintBoxWidth);
+    const int bevel = Scaled(kCardPanelWidth) - leastWidth;
+    // What the window has grown beyond its designed height goes to the card.
+    int height = std::min(std::max(leastHeight, centralWidget()->height()),
+                          leastHeight + std::max(0, this->height() - FDesignedHeight));
+    auto widthFor = [&](int h) {
+        if (h <= leastHeight)
+            return leastWidth;
+        return std::max(leastWidth, 2 * margin + int(std::lround((h - 2 * margin) * 300.0 / 433.0)));
+    };
+    const int room = centralWidget()->width() - MainPanel->minimumSizeHint().width() - bevel;
+    while (height > leastHeight && widthFor(height) > room)
+        height = std::max(leastHeight, height - std::max(1, (widthFor(height) - room) * 433 / 300));
+    const QSize box(widthFor(height), height);
+    if (box == PaintBox->size())
+        return;
+    PaintBox->setFixedSize(box);
+    CardPanel->setFixedWidth(box.width() + bevel);
+    // Drawn at the new size once the window rests.
+    if (FShown && UpdateImageTimer)
+        UpdateImageTimer->start();
+}
+
 void TMainForm::closeEvent(QCloseEvent* event)
 {
+    if (!ConfirmDeckChanges()) {
+        event->ignore();
+        return;
+    }
     if (KeepWindowState)
         Guarded([this] { SaveWindowState(); });
     QMainWindow::closeEvent(event);

@@ -127,10 +127,25 @@ public:
 
     // The language setting to the name and type columns and the card list's index.
     void ApplyLanguage();
-    // Saves the deck under a file name (save and save as).
-    void SaveDeckUnder(const QString& fileName);
+    // Saves the deck under a file name (save and save as); false when nothing was
+    // written (no name, an empty deck).
+    bool SaveDeckUnder(const QString& fileName);
+    // "Сохранить": the deck's own .mdc file; a new deck, or one read from another
+    // program's file, through "Сохранить как..." (offering the same name as .mdc).
+    // True when the deck was written.
+    bool SaveDeckCommand();
+    // "Сохранить как...", the dialog starting at `proposed` (or the last folder).
+    bool SaveDeckAsCommand(const QString& proposed);
+    // Before anything replaces a changed deck: asks "Сохранить изменения в колоде
+    // ...?" (Сохранить / Не сохранять / Отмена). True when the work may go on (the
+    // deck was saved, the changes are dropped, or there were none).
+    bool ConfirmDeckChanges();
+    // The deck's file as a path (empty for a new deck).
+    QString DeckFileQString() const;
     void UpdateDeckCountLabel();
-    // The caption: the product and version, and the deck's file when it has one.
+    // The caption: the product and version, and the deck's file when it has one
+    // ("Новая колода" for a changed new deck), with "*" after it while it has
+    // unsaved changes.
     void UpdateCaption();
     void UpdateCardsCountLabel();
     // The window's size and place and the grids' column widths: read from the window
@@ -143,6 +158,9 @@ public:
     // inside (300 x 433 at the designed form scale) times the device pixel ratio, so
     // that the card is sharp at 2x.
     QSize ScreenPictureSize() const;
+    // The card picture's box at the window's height, at the card's proportions (never
+    // below its designed size, never taking the lists' least width).
+    void FitPictureToWindow();
     // F10: opens the main menu's first menu, as desktops do.
     void OpenMainMenu();
     // The folder the open and save dialogs start in: "decks" below UserDir (beside the
@@ -161,6 +179,9 @@ public:
     bool UpdateGuard = true;
     // How many times a card was drawn into the picture buffer.
     int DrawCount = 0;
+    // Whether the status bar has said that encyclopedia scans are missing (once,
+    // until the options change).
+    bool ArtFallbackSaid = false;
     // The folders the open and save dialogs show next.
     QString OpenDialogDir;
     QString SaveDialogDir;
@@ -226,6 +247,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -241,6 +263,7 @@ private:
 
     TData* FData = nullptr;
     bool FShown = false;
+    int FDesignedHeight = 0;
 };
 
 // The main window of the running program (null when there is none).

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <optional>
+
 using namespace mainform;
 
 // ---------------------------------------------------------------------------------------
@@ -19,10 +21,11 @@ using namespace mainform;
 
 void TMainForm::aCreateExecute()
 {
+    if (!ConfirmDeckChanges())
+        return;
     if (FData)
         FData->NewDeck();
     UpdateDeckCountLabel();
-    setWindowTitle(BaseCaption());
 }
 
 namespace {
@@ -43,19 +46,62 @@ QString WithFormatExtension(const QString& fileName, const QString& chosenFilter
     const QRegularExpressionMatch m = ext.match(chosenFilter);
     return m.hasMatch() ? fileName + '.' + m.captured(1) : fileName;
 }
+
+// "карта", "карты" or "карт" after a number.
+QString CardsWord(int64_t n)
+{
+    const int64_t tens = n % 100, ones = n % 10;
+    if (tens >= 11 && tens <= 14)
+        return U("карт");
+    if (ones == 1)
+        return U("карта");
+    if (ones >= 2 && ones <= 4)
+        return U("карты");
+    return U("карт");
+}
 } // namespace
+
+QString TMainForm::DeckFileQString() const
+{
+    return FData ? QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName)) : QString();
+}
 
 void TMainForm::UpdateCaption()
 {
-    if (!FData || FData->DeckFileName.empty())
-        setWindowTitle(BaseCaption());
+    const bool modified = FData && FData->DeckModified && FData->DeckTable.Active()
+                          && (FData->DeckTable.RecordCount() > 0 || !FData->DeckFileName.empty());
+    const QString file = DeckFileQString();
+    if (file.isEmpty())
+        setWindowTitle(modified ? BaseCaption() + U(" [Новая колода*]") : BaseCaption());
     else
-        setWindowTitle(BaseCaption() + U(" [") + QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName))
-                       + U("]"));
+        setWindowTitle(BaseCaption() + U(" [") + file + (modified ? U("*]") : U("]")));
+}
+
+bool TMainForm::ConfirmDeckChanges()
+{
+    if (!FData || !FData->DeckModified || !DeckUsable())
+        return true;
+    // An empty new deck holds nothing to lose.
+    if (FData->DeckFileName.empty() && FData->DeckTable.RecordCount() == 0)
+        return true;
+    const QString file = DeckFileQString();
+    const QString name = file.isEmpty() ? U("«Новая колода»") : U("«") + QFileInfo(file).fileName() + U("»");
+    switch (UserDialogs().AskSaveChanges(this, U("Сохранить изменения в колоде ") + name + U("?"))) {
+    case TSaveAnswer::Save: {
+        bool saved = false;
+        Guarded([&] { saved = SaveDeckCommand(); });
+        return saved;
+    }
+    case TSaveAnswer::Discard: return true;
+    case TSaveAnswer::Cancel: break;
+    }
+    return false;
 }
 
 void TMainForm::aOpenExecute()
 {
+    if (!ConfirmDeckChanges())
+        return;
     const QString fileName = UserDialogs().OpenFileName(this, OpenDialogDir, U(kOpenDeckFilter), U(kDeckSuffix));
     if (fileName.isEmpty())
         return;
@@ -67,7 +113,7 @@ void TMainForm::OpenDeckFile(const QString& fileName)
 {
     if (!FData || fileName.isEmpty())
         return;
-    TWaitCursor wait;
+    std::optional<TWaitCursor> wait(std::in_place);
     // Whatever happens: the deck grid takes the focus and the picture shows the deck's
     // entry, the count and the caption are brought up to date (a deck whose reading
     // stopped has no file); then an error reaches the error box. The window is not
@@ -77,37 +123,71 @@ void TMainForm::OpenDeckFile(const QString& fileName)
         DeckGrid->setFocus(Qt::OtherFocusReason);
         Guarded([this] { CurrentCardUpdate(&FData->DeckTable); });
         UpdateDeckCountLabel();
-        UpdateCaption();
     });
-    FData->LoadDeck(QFile::encodeName(fileName).toStdString());
+    const TDeckReadReport report = FData->LoadDeck(QFile::encodeName(fileName).toStdString());
+    if (report.Missing.empty())
+        return;
+    // One list of every line without a card, after reading.
+    QString list;
+    for (const TDeckMissingLine& m : report.Missing) {
+        if (m.Line > 0)
+            list += U("строка ") + QString::number(m.Line) + U(": ");
+        list += QString::number(m.Count) + U(" ") + Win1251ToQString(m.Text) + U(" - ") + Win1251ToQString(m.Reason)
+                + U("\n");
+    }
+    const int64_t missing = report.CopiesMissing();
+    const QString summary = U("Прочитано ") + QString::number(report.CardsRead) + U(" ") + CardsWord(report.CardsRead)
+                            + U(", не найдено ") + QString::number(missing) + U(":");
+    wait.reset();
+    UserDialogs().ShowReport(this, U("Не найдены карты"), summary, list);
 }
 
-void TMainForm::SaveDeckUnder(const QString& fileName)
+bool TMainForm::SaveDeckUnder(const QString& fileName)
 {
     if (fileName.isEmpty() || !DeckUsable() || FData->DeckTable.RecordCount() == 0)
-        return;
+        return false;
     TWaitCursor wait;
     TScopeExit cleanup([this] { UpdateDeckCountLabel(); });
     FData->SaveDeck(QFile::encodeName(fileName).toStdString());
-    UpdateCaption();
+    return true;
+}
+
+bool TMainForm::SaveDeckCommand()
+{
+    if (!FData)
+        return false;
+    const QString file = DeckFileQString();
+    // A new deck has no file yet; another program's file is never written over in
+    // silence: both are saved under a name the user confirms (the same name as .mdc).
+    if (file.isEmpty())
+        return SaveDeckAsCommand(QString());
+    if (FData->DeckFileFormat != TDeckFormat::Mdc) {
+        const QFileInfo info(file);
+        return SaveDeckAsCommand(info.absolutePath() + U("/") + info.completeBaseName() + U(".mdc"));
+    }
+    return SaveDeckUnder(file);
+}
+
+bool TMainForm::SaveDeckAsCommand(const QString& proposed)
+{
+    QString chosenFilter;
+    const QString start = proposed.isEmpty() ? SaveDialogDir : proposed;
+    QString fileName = UserDialogs().SaveFileName(this, start, U(kSaveDeckFilter), U(kDeckSuffix), &chosenFilter);
+    if (fileName.isEmpty())
+        return false;
+    fileName = WithFormatExtension(fileName, chosenFilter);
+    SaveDialogDir = QFileInfo(fileName).absolutePath();
+    return SaveDeckUnder(fileName);
 }
 
 void TMainForm::aSaveExecute()
 {
-    if (FData)
-        SaveDeckUnder(QFile::decodeName(QByteArray::fromStdString(FData->DeckFileName)));
+    SaveDeckCommand();
 }
 
 void TMainForm::aSaveAsExecute()
 {
-    QString chosenFilter;
-    QString fileName =
-        UserDialogs().SaveFileName(this, SaveDialogDir, U(kSaveDeckFilter), U(kDeckSuffix), &chosenFilter);
-    if (fileName.isEmpty())
-        return;
-    fileName = WithFormatExtension(fileName, chosenFilter);
-    SaveDialogDir = QFileInfo(fileName).absolutePath();
-    SaveDeckUnder(fileName);
+    SaveDeckAsCommand(QString());
 }
 
 QString TMainForm::DecksFolder() const

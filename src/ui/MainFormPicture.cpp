@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
+#include <QStatusBar>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QTimer>
@@ -79,6 +80,12 @@ QSize TMainForm::ScreenPictureSize() const
 void TMainForm::UpdateImageCardNow()
 {
     UpdateImageTimer->stop();
+    // The picture buffer's drawing waits while a print run draws (the windows are
+    // repainted meanwhile, and the card is drawn for the screen afterwards).
+    if (IsPrinting) {
+        UpdateImageTimer->start();
+        return;
+    }
     // A screen of another pixel density (or the first show): the buffer follows it.
     const QSize size = ScreenPictureSize();
     if (CardPicture.size() != size) {
@@ -87,12 +94,19 @@ void TMainForm::UpdateImageCardNow()
     }
     const TCardKey key{CurrentCard.Name, CurrentCard.Set, CurrentCard.Version};
     if (key != DrawnCardKey) {
+        const int fallbacks = EncyclopediaArtFallbacks;
         {
             TCanvas canvas(CardPicture);
             DrawCard(CurrentCard, canvas, TRect{0, 0, CardPicture.width(), CardPicture.height()});
         }
         DrawnCardKey = key;
         ++DrawCount;
+        // Once: the encyclopedia has no scan of some cards, which show our own art.
+        if (EncyclopediaArtFallbacks != fallbacks && !ArtFallbackSaid) {
+            ArtFallbackSaid = true;
+            statusBar()->showMessage(
+                U("Для некоторых карт нет картинок MTG Encyclopedia: показаны картинки программы"));
+        }
     }
     PaintBox->update();
 }
@@ -156,7 +170,9 @@ void TMainForm::aCopyImageExecute(int tag)
         std::string base = CurrentCard.Name.empty() ? std::string("backside") : CurrentCard.Name;
         if (!CurrentCard.Version.empty())
             base += " (" + std::to_string(static_cast<unsigned char>(CurrentCard.Version[0]) & 7) + ")";
-        SavePictureFile(CardPicture, QString::fromStdString(folder + SafeFileName(base) + ".jpg"), 90);
+        const QString file = QString::fromStdString(folder + SafeFileName(base) + ".jpg");
+        SavePictureFile(CardPicture, file, 90);
+        statusBar()->showMessage(U("Картинка сохранена: ") + QDir::toNativeSeparators(file));
     } catch (const std::exception& e) {
         const std::string cause = dynamic_cast<const Exception*>(&e)
                                       ? std::string(e.what())

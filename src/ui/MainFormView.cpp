@@ -97,6 +97,7 @@ void TMainForm::aOptionsExecute()
 {
     if (DialogHooks.Options)
         DialogHooks.Options(this);
+    ArtFallbackSaid = false;
     ApplyLanguage();
     ForceRedraw();
 }

@@ -21,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QCoreApplication>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -76,8 +77,9 @@ void SetLabel(QLabel* label, const QString& text)
     label->adjustSize();
 }
 
-// What the print run shows in the main window: the status bar's text, repainted at
-// once (the window processes no events during the run), the hourglass and the notice.
+// What the print run shows in the main window: the status bar's text, the hourglass and
+// the notice. With each step the windows are repainted (the pieces of a closed file
+// dialog disappear, the deck list stays readable); input waits until the run ends.
 class TMainWindowFeedback : public TPrintFeedback {
 public:
     explicit TMainWindowFeedback(TMainForm& form) : Form(form) {}
@@ -89,7 +91,7 @@ public:
     void Status(const std::string& text) override
     {
         Form.statusBar()->showMessage(Win1251ToQString(text));
-        Form.statusBar()->repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     void Busy(bool busy) override
     {
@@ -132,46 +134,47 @@ TPrintForm::TPrintForm(TData* data, QWidget* parent) : TDialogForm(parent, 336, 
     PreparePrinter(NativePrinter);
     Printer = &NativePrinter;
 
-    OkButton = Button(this, "OkButton", QRect(256, 8, 75, 25), "Печать");
-    CancelButton = Button(this, "CancelButton", QRect(256, 40, 75, 25), "Отмена");
+    OkButton = Button(this, "OkButton", QRect(256, 8, 75, 25), "&Печать");
+    CancelButton = Button(this, "CancelButton", QRect(256, 40, 75, 25), "О&тмена");
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     GroupBox2 = Control("GroupBox2", QRect(4, 192, 245, 69), new QGroupBox(U8("Настройки"), this));
-    ColorPrintCheck = CheckBox(GroupBox2, "ColorPrintCheck", QRect(12, 20, 133, 17), "Цветная печать",
+    ColorPrintCheck = CheckBox(GroupBox2, "ColorPrintCheck", QRect(12, 20, 133, 17), "&Цветная печать",
                                "Если этот режим отключен, то карты будут печататься в специальном черно-белом "
                                "варианте.");
-    SmallSizeCheck = CheckBox(GroupBox2, "SmallSizeCheck", QRect(12, 44, 145, 17), "Уменьшенный размер",
+    SmallSizeCheck = CheckBox(GroupBox2, "SmallSizeCheck", QRect(12, 44, 145, 17), "&Уменьшенный размер",
                               "Специальный уменьшенный размер карты, предназначенный для последующего "
                               "наклеивания на обычную игральную карту.");
 
-    GroupBox3 = Control("GroupBox3", QRect(4, 4, 245, 89), new QGroupBox(U8("Принтер"), this));
+    GroupBox3 = Control("GroupBox3", QRect(4, 4, 245, 89), new QGroupBox(U8("П&ринтер"), this));
     PrinterCombo = Control("PrinterCombo", QRect(8, 24, 229, 21), new QComboBox(GroupBox3));
     PrinterCombo->setEditable(false);
     Label2 = AutoLabel(GroupBox3, "Label2", 12, 52, U8("Размер страницы:"));
     PaperSizeLabel = AutoLabel(GroupBox3, "PaperSizeLabel", 12, 68, U8("PaperSizeLabel"));
-    PrinterSetupButton = Button(GroupBox3, "PrinterSetupButton", QRect(162, 54, 75, 25), "Свойства...");
+    PrinterSetupButton = Button(GroupBox3, "PrinterSetupButton", QRect(162, 54, 75, 25), "Сво&йства...");
 
     GroupBox4 = Control("GroupBox4", QRect(4, 96, 245, 89), new QGroupBox(U8("Страницы"), this));
     Label3 = AutoLabel(GroupBox4, "Label3", 12, 16, U8("Карт на странице:"));
     CardOnPageCountLabel = AutoLabel(GroupBox4, "CardOnPageCountLabel", 112, 16, U8("CardOnPageCountLabel"));
     Label4 = AutoLabel(GroupBox4, "Label4", 132, 16, U8("Всего страниц:"));
     PageCountLabel = AutoLabel(GroupBox4, "PageCountLabel", 216, 16, U8("PageCountLabel"));
-    AllPageRadio = Control("AllPageRadio", QRect(12, 36, 45, 17), new QRadioButton(U8("Все"), GroupBox4));
+    AllPageRadio = Control("AllPageRadio", QRect(12, 36, 45, 17), new QRadioButton(U8("&Все"), GroupBox4));
     SelectPageRadio = Control("SelectPageRadio", QRect(12, 60, 85, 17),
-                              new QRadioButton(U8("Страницы   с:"), GroupBox4));
+                              new QRadioButton(U8("&Страницы   с:"), GroupBox4));
     AllPageRadio->setChecked(true);
     SelectStartEdit = Control("SelectStartEdit", QRect(104, 58, 41, 21), new QLineEdit(GroupBox4));
     Label1 = AutoLabel(GroupBox4, "Label1", 152, 60, U8("по:"));
     SelectEndEdit = Control("SelectEndEdit", QRect(172, 58, 41, 21), new QLineEdit(GroupBox4));
 
-    BackSideCheck = CheckBox(this, "BackSideCheck", QRect(16, 268, 229, 17), "Печатать рубашки карт",
+    BackSideCheck = CheckBox(this, "BackSideCheck", QRect(16, 268, 229, 17), "Печатать ру&башки карт",
                              "Вместо самих карт будет напечатана их рубашка.");
 
-    // Tab order: the buttons, the settings, the printer, the pages, the backs.
-    const QList<QWidget*> order{OkButton,         CancelButton,  ColorPrintCheck, SmallSizeCheck,
-                                PrinterSetupButton, PrinterCombo, AllPageRadio,    SelectPageRadio,
-                                SelectStartEdit,  SelectEndEdit, BackSideCheck};
+    // Tab order: down the left column (the printer, the pages, the settings, the
+    // backs), then the buttons on the right.
+    const QList<QWidget*> order{PrinterCombo,  PrinterSetupButton, AllPageRadio,    SelectPageRadio,
+                                SelectStartEdit, SelectEndEdit,    ColorPrintCheck, SmallSizeCheck,
+                                BackSideCheck, OkButton,           CancelButton};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 
@@ -211,7 +214,17 @@ void TPrintForm::FormShow()
     SelectStartEdit->clear();
     SelectEndEdit->clear();
     SelectPages = SelectPageRadio->isChecked();
+    TakeRememberedOutput();
     FillPrinterList();
+}
+
+void TPrintForm::TakeRememberedOutput()
+{
+    const QString name = QString::fromStdString(PrintOutputName);
+    PdfIsCurrent = name == QLatin1String("pdf");
+    BmpIsCurrent = name == QLatin1String("bmp");
+    if (!PdfIsCurrent && !BmpIsCurrent)
+        CurrentPrinterName = name; // FillPrinterList takes the default when it is gone
 }
 
 void TPrintForm::FillPrinterList()
@@ -235,6 +248,8 @@ void TPrintForm::FillPrinterList()
     // file was chosen as the printer.
     if (printers.isEmpty())
         selected = PdfIsCurrent ? last - 1 : last;
+    if (BmpIsCurrent)
+        selected = last;
     PrinterCombo->setCurrentIndex(selected);
     FFilling = false;
     SetOutputFromSelection();
@@ -265,8 +280,10 @@ void TPrintForm::PrinterComboChange(int index)
         return;
     const int last = PrinterCombo->count() - 1;
     ToBitmapFiles = index == last;
+    BmpIsCurrent = ToBitmapFiles;
     PrinterSetupButton->setEnabled(!ToBitmapFiles);
     if (ToBitmapFiles) {
+        PrintOutputName = "bmp";
         UpdateLayout();
         return;
     }
@@ -274,6 +291,7 @@ void TPrintForm::PrinterComboChange(int index)
     PdfIsCurrent = index == last - 1;
     if (!PdfIsCurrent)
         CurrentPrinterName = PrinterCombo->itemText(index);
+    PrintOutputName = PdfIsCurrent ? std::string("pdf") : CurrentPrinterName.toStdString();
     FillPrinterList();
 }
 

@@ -71,6 +71,11 @@ public:
     QString CurrentPrinterName;
     // The PDF entry was chosen last (as the current printer).
     bool PdfIsCurrent = false;
+    // The page bitmaps were chosen last.
+    bool BmpIsCurrent = false;
+    // The output remembered in the settings (PrintOutputName) made current; the
+    // system's default printer when it names a printer that is gone.
+    void TakeRememberedOutput();
 
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;

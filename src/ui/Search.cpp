@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -21,12 +22,14 @@ QPointer<TSearchForm> SearchForm;
 
 namespace {
 
-constexpr int kItemHeight = 13;
+// An item as high as its check box plus a gap above and below, so that no box
+// touches its neighbour and a click lands on the item it is meant for.
+constexpr int kItemHeight = 16;
 constexpr int kListItems = 8;
 constexpr int kGroupTop = 4;
 constexpr int kGroupWidth = 105;
-constexpr int kGroupHeight = 129;
-constexpr int kToggleTop = 136;
+constexpr int kGroupHeight = 153;
+constexpr int kToggleTop = 160;
 constexpr int kToggleWidth = 61;
 constexpr int kToggleHeight = 17;
 
@@ -37,6 +40,26 @@ constexpr int kToggleHeight = 17;
 class TCheckBoxDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    // A click anywhere on an item, its text as well as its box, toggles it (the grayed
+    // item cycles through its three states); keys go the style's way.
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override
+    {
+        const Qt::ItemFlags flags = model->flags(index);
+        const bool mouse = event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonPress
+                           || event->type() == QEvent::MouseButtonDblClick;
+        if (!mouse || !(flags & Qt::ItemIsUserCheckable) || !(flags & Qt::ItemIsEnabled))
+            return QStyledItemDelegate::editorEvent(event, model, option, index);
+        const auto* click = static_cast<QMouseEvent*>(event);
+        if (click->button() != Qt::LeftButton || !option.rect.contains(click->position().toPoint()))
+            return false;
+        if (event->type() != QEvent::MouseButtonRelease)
+            return event->type() == QEvent::MouseButtonDblClick; // the press selects; a double click is two clicks
+        const int state = index.data(Qt::CheckStateRole).toInt();
+        const int next = (flags & Qt::ItemIsUserTristate) ? (state + 1) % 3
+                                                          : (state == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        return model->setData(index, next, Qt::CheckStateRole);
+    }
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::paint(painter, option, index);
@@ -113,7 +136,7 @@ QPushButton* ToggleButton(QWidget* parent, const char* name, int groupX)
 
 } // namespace
 
-TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, 333, 203), FData(data)
+TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, 333, 227), FData(data)
 {
     setObjectName(U8("SearchForm"));
     setWindowTitle(U8("Настройка фильтра"));
@@ -143,22 +166,22 @@ TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, 333
 
     SortLabel = new QLabel(U8("Сортировать по"), this);
     SortLabel->setObjectName(U8("SortLabel"));
-    SortLabel->setGeometry(8, 160, 120, 14);
+    SortLabel->setGeometry(8, 184, 120, 14);
     SortCombo = new QComboBox(this);
     SortCombo->setObjectName(U8("SortCombo"));
     SortCombo->addItem(U8("Названию"));
     SortCombo->addItem(U8("Стоимости"));
-    SortCombo->setGeometry(8, 176, 121, 21);
+    SortCombo->setGeometry(8, 200, 121, 21);
     SortLabel->setBuddy(SortCombo);
 
     OkButton = new QPushButton(U8("ОК"), this);
     OkButton->setObjectName(U8("OkButton"));
-    OkButton->setGeometry(172, 174, 75, 23);
+    OkButton->setGeometry(172, 198, 75, 23);
     OkButton->setDefault(true);
     connect(OkButton, &QPushButton::clicked, this, [this] { Guarded([this] { OkButtonClick(); }); });
     CancelButton = new QPushButton(U8("Отменить"), this);
     CancelButton->setObjectName(U8("CancelButton"));
-    CancelButton->setGeometry(252, 174, 75, 23);
+    CancelButton->setGeometry(252, 198, 75, 23);
     CancelButton->setAutoDefault(false);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -179,18 +179,26 @@ void TTableModel::RowInserted(TTable&, int row)
 {
     if (row < 0 || row > FRowCount)
         return DataReset(*FTable);
+    FRowsChanging = true;
     beginInsertRows(QModelIndex(), row, row);
     ++FRowCount;
     endInsertRows();
+    FRowsChanging = false;
 }
 
 void TTableModel::RowRemoved(TTable&, int row)
 {
     if (row < 0 || row >= FRowCount)
         return DataReset(*FTable);
+    // The view moves its current row off the removed one by itself; the cursor has
+    // already gone to its next record (the previous one at the end), which the view
+    // then follows.
+    FRowsChanging = true;
     beginRemoveRows(QModelIndex(), row, row);
     --FRowCount;
     endRemoveRows();
+    FRowsChanging = false;
+    emit currentRowChanged(CurrentRow());
 }
 
 void TTableModel::RowMoved(TTable&, int from, int to)
@@ -201,8 +209,10 @@ void TTableModel::RowMoved(TTable&, int from, int to)
         emit dataChanged(index(from, 0), index(from, columnCount() - 1));
         return;
     }
+    FRowsChanging = true;
     beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
     endMoveRows();
+    FRowsChanging = false;
     // The moved record may have changed as well.
     emit dataChanged(index(to, 0), index(to, columnCount() - 1));
 }

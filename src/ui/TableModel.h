@@ -50,6 +50,9 @@ public:
 
     // Whether the cursor's bound controls are disabled right now.
     bool Suspended() const;
+    // Whether rows are being inserted, removed or moved right now: the view's own
+    // idea of the current row is not the cursor's meanwhile.
+    bool RowsChanging() const { return FRowsChanging; }
 
     // The cursor's current row (-1 when none or unbound).
     int CurrentRow() const;
@@ -84,4 +87,5 @@ private:
     int FVersionField = -1;
     TTable* FTable = nullptr;
     int FRowCount = 0;
+    bool FRowsChanging = false;
 };

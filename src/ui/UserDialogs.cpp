@@ -1,6 +1,13 @@
 #include "ui/UserDialogs.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <QMessageBox>
@@ -75,6 +82,53 @@ void FitCaption(QMessageBox& box)
                   grid->columnCount());
 }
 
+std::unique_ptr<QMessageBox> MakeSaveChangesBox(QWidget* parent, const QString& text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, TitleOrName(), MessageBoxText(text),
+                                             QMessageBox::NoButton, parent);
+    QPushButton* save = box->addButton(QStringLiteral("&Сохранить"), QMessageBox::AcceptRole);
+    save->setObjectName(QStringLiteral("SaveButton"));
+    box->addButton(QStringLiteral("&Не сохранять"), QMessageBox::DestructiveRole)
+        ->setObjectName(QStringLiteral("DiscardButton"));
+    QPushButton* cancel = box->addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    box->setDefaultButton(save);
+    box->setEscapeButton(cancel);
+    FitCaption(*box);
+    return box;
+}
+
+std::unique_ptr<QDialog> MakeReportDialog(QWidget* parent, const QString& caption, const QString& summary,
+                                          const QString& list)
+{
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setWindowTitle(caption.isEmpty() ? TitleOrName() : caption);
+    auto* layout = new QVBoxLayout(dialog.get());
+    auto* label = new QLabel(MessageBoxText(summary), dialog.get());
+    label->setObjectName(QStringLiteral("SummaryLabel"));
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* text = new QPlainTextEdit(MessageBoxText(list), dialog.get());
+    text->setObjectName(QStringLiteral("ListText"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    layout->addWidget(text, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog.get());
+    QPushButton* copy = buttons->addButton(QStringLiteral("&Копировать список"), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("CopyButton"));
+    const QString copied = MessageBoxText(list);
+    QObject::connect(copy, &QPushButton::clicked, dialog.get(),
+                     [copied] { QGuiApplication::clipboard()->setText(copied); });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+    layout->addWidget(buttons);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    // Wide enough for a card line and its reason, high enough for a dozen lines.
+    const QFontMetrics fm(text->font());
+    dialog->resize(std::max(460, fm.horizontalAdvance(QLatin1Char('M')) * 48),
+                   std::max(300, fm.lineSpacing() * 14 + 120));
+    return dialog;
+}
+
 namespace {
 
 QString RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
@@ -102,6 +156,19 @@ public:
                         QMessageBox::Ok, parent);
         FitCaption(box);
         box.exec();
+    }
+    TSaveAnswer AskSaveChanges(QWidget* parent, const QString& text) override
+    {
+        const std::unique_ptr<QMessageBox> box = MakeSaveChangesBox(parent, text);
+        box->exec();
+        const QAbstractButton* clicked = box->clickedButton();
+        if (!clicked || clicked->objectName() == QLatin1String("CancelButton"))
+            return TSaveAnswer::Cancel;
+        return clicked->objectName() == QLatin1String("SaveButton") ? TSaveAnswer::Save : TSaveAnswer::Discard;
+    }
+    void ShowReport(QWidget* parent, const QString& caption, const QString& summary, const QString& list) override
+    {
+        MakeReportDialog(parent, caption, summary, list)->exec();
     }
     QString OpenFileName(QWidget* parent, const QString& directory, const QString& filter,
                          const QString& defaultSuffix) override

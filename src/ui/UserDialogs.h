@@ -8,8 +8,12 @@
 
 #include <memory>
 
+class QDialog;
 class QMessageBox;
 class QWidget;
+
+// The answers to "save the changes?".
+enum class TSaveAnswer { Save, Discard, Cancel };
 
 class IUserDialogs {
 public:
@@ -18,6 +22,13 @@ public:
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
     // A plain notice with an OK button; an empty caption means the application title.
     virtual void ShowMessage(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // "Сохранить изменения в колоде ...?" with Сохранить / Не сохранять / Отмена; closing
+    // the box is Cancel.
+    virtual TSaveAnswer AskSaveChanges(QWidget* parent, const QString& text) = 0;
+    // A report of several lines: a summary above a list, with a button that copies the
+    // list to the clipboard, and OK.
+    virtual void ShowReport(QWidget* parent, const QString& caption, const QString& summary,
+                            const QString& list) = 0;
     // The open and save dialogs. `filter` is in Qt's form ("Name (*.ext);;..."),
     // `defaultSuffix` is appended to a typed name without extension. Return the chosen
     // file's full path, or an empty text when the user cancelled. The save dialog
@@ -49,6 +60,11 @@ QString MessageBoxText(const QString& text);
 // a size at which its columns are not cut.
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& directory,
                                             const QString& filter, const QString& defaultSuffix);
+
+// The boxes of AskSaveChanges and ShowReport as the program shows them (not yet run).
+std::unique_ptr<QMessageBox> MakeSaveChangesBox(QWidget* parent, const QString& text);
+std::unique_ptr<QDialog> MakeReportDialog(QWidget* parent, const QString& caption, const QString& summary,
+                                          const QString& list);
 
 // Widens a message box so that its whole caption shows in the title bar.
 void FitCaption(QMessageBox& box);

@@ -550,7 +550,7 @@ TEST_F(DataModuleTest, CardBaseErrorsNameTheFileAndTheFieldsAreCheckedOnLoad)
         d->WriteCard(MakeCard("Unsaved", "7E"), true, true, d->BaseTable);
         ADD_FAILURE() << "saved over a read-only file";
     } catch (const Exception& e) {
-        EXPECT_EQ(Win1251ToUtf8(e.what()), "Cannot save table file \"" + shown + "\": Permission denied");
+        EXPECT_EQ(Win1251ToUtf8(e.what()), "Не удается сохранить файл таблицы \"" + shown + "\": Отказано в доступе");
     }
     EXPECT_EQ(ReadFileBytes(base), good);
     QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

@@ -246,16 +246,90 @@ TEST_F(DeckFileTest, CountsBelowOneAreReadAsWrittenAndCountNoCopies)
               "  0 [7E] Forest\r\n -1 [7E] Llanowar Elves\r\n  3 [AP] Fire/Ice\r\n");
 }
 
-TEST_F(DeckFileTest, NameAndNoteOnlyFileAndNameLinesAnywhere)
+TEST_F(DeckFileTest, NameAndNoteLinesAnywhereAndAFileWithoutCardsIsNoDeck)
 {
     Open(FileCards());
-    Load("Note: first\r\nname: A\r\nNAME: B\r\nNote:   second  ");
-    EXPECT_TRUE(D->DeckTable.IsEmpty());
-    EXPECT_EQ(D->DeckTotal, 0);
+    Load("Note: first\r\nname: A\r\n  1 [7E] Forest\r\nNAME: B\r\nNote:   second  ");
+    EXPECT_EQ(D->DeckTotal, 1);
     EXPECT_EQ(D->DeckName, "A\rB");
     EXPECT_EQ(D->DeckNote, "first\rsecond");
     D->SaveDeck(PathS("out.mdc"));
-    EXPECT_EQ(ReadFileBytes(Path("out.mdc")), "Name: A\r\nName: B\r\nNote: first\r\nNote: second\r\n");
+    EXPECT_EQ(ReadFileBytes(Path("out.mdc")),
+              "Name: A\r\nName: B\r\nNote: first\r\nNote: second\r\n  1 [7E] Forest\r\n");
+
+    // Name and notes alone, a letter, lines of cards the base does not know: no deck,
+    // one message, and the open deck stays as it was.
+    for (const char* content : {"Note: first\r\nName: A\r\n", "Dear John,\r\nthe weather is fine.\r\n\r\nYours\r\n",
+                                "4 [M10] Lightning Bolt\r\n2 Nowhere\r\n"}) {
+        WriteFileBytes(Path("letter.txt"), content);
+        try {
+            D->LoadDeck(PathS("letter.txt"));
+            ADD_FAILURE() << "read as a deck: " << content;
+        } catch (const Exception& e) {
+            EXPECT_EQ(Win1251ToUtf8(e.what()), "В файле \"" + PathS("letter.txt") + "\" нет ни одной карты");
+        }
+        EXPECT_EQ(D->DeckTotal, 1);
+        EXPECT_EQ(D->DeckName, "A\rB");
+        EXPECT_EQ(D->DeckFileName, PathS("out.mdc"));
+    }
+}
+
+TEST_F(DeckFileTest, LinesWithoutACardAreListedAndKeptAsNotes)
+{
+    Open(FileCards());
+    WriteFileBytes(Path("list.txt"), "Name: Mine\r\n4 [M10] Lightning Bolt\r\n2 Forest\r\n3 Nowhere\r\n");
+    const TDeckReadReport report = D->LoadDeck(PathS("list.txt"));
+    EXPECT_EQ(report.CardsRead, 2);
+    EXPECT_EQ(report.CopiesMissing(), 7);
+    ASSERT_EQ(report.Missing.size(), 2u);
+    EXPECT_EQ(report.Missing[0].Text, "[M10] Lightning Bolt");
+    EXPECT_EQ(report.Missing[0].Line, 2);
+    EXPECT_EQ(Win1251ToUtf8(report.Missing[0].Reason), "такой карты нет в базе, выпуска M10 в ней нет");
+    EXPECT_EQ(report.Missing[1].Text, "Nowhere");
+    EXPECT_EQ(Win1251ToUtf8(report.Missing[1].Reason), "такой карты нет в базе");
+    EXPECT_FALSE(D->DeckModified);
+    EXPECT_EQ(D->DeckFileFormat, TDeckFormat::Text);
+    // Saved, the deck keeps every line the file held.
+    D->SaveDeck(PathS("list.mdc"));
+    EXPECT_EQ(Win1251ToUtf8(ReadFileBytes(Path("list.mdc"))),
+              "Name: Mine\r\nNote: Не найдена: 4 [M10] Lightning Bolt\r\nNote: Не найдена: 3 Nowhere\r\n"
+              "  2 [7E] Forest\r\n");
+    EXPECT_EQ(D->DeckFileFormat, TDeckFormat::Mdc);
+}
+
+TEST_F(DeckFileTest, TheChangedFlagFollowsEveryChangeAndIsClearedByNewOpenAndSave)
+{
+    Open(FileCards());
+    EXPECT_FALSE(D->DeckModified);
+    AddEntry("Forest", "7E", "", 2);
+    EXPECT_TRUE(D->DeckModified);
+    D->SaveDeck(PathS("flag.mdc"));
+    EXPECT_FALSE(D->DeckModified);
+    D->DeckTable.Edit();
+    D->DeckTableCount->SetAsInteger(3);
+    D->DeckTable.Post();
+    EXPECT_TRUE(D->DeckModified);
+    D->LoadDeck(PathS("flag.mdc"));
+    EXPECT_FALSE(D->DeckModified);
+    D->DeckTable.Delete();
+    EXPECT_TRUE(D->DeckModified);
+    D->NewDeck();
+    EXPECT_FALSE(D->DeckModified);
+}
+
+// Only a regular file is read: a FIFO without a writer, a device or a folder is
+// refused at once instead of hanging or reading without end.
+TEST_F(DeckFileTest, OnlyRegularFilesAreRead)
+{
+    Open(FileCards());
+    Load("2 Forest\r\n");
+    const std::string fifo = PathS("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), PathS("")}) {
+        SCOPED_TRACE(path);
+        EXPECT_THROW(D->LoadDeck(path), Exception);
+        EXPECT_EQ(D->DeckTotal, 2);
+    }
 }
 
 TEST_F(DeckFileTest, AFileThatCannotBeReadLeavesTheDeckAsItWas)

@@ -287,7 +287,10 @@ TEST_F(MtgJsonImportTest, CardsAPlayerKnows)
     EXPECT_EQ(card("Skyship Weatherlight", "PS", "B").MtgEncID, 29293); // the starred art
     EXPECT_EQ(card("Draco", "PS").Cost, "16");
     // A paragraph break the public Russian text lost is restored.
-    EXPECT_NE(card("Serra Angel", "7E").TextR.find(W(")#\nБдительность")), std::string::npos);
+    EXPECT_NE(card("Goblin Piledriver", "ON").TextR.find(W(")#\nКаждый")), std::string::npos);
+    // An official text of a later printing that names what the card's time did not
+    // have gives way to the project's correction: Serra Angel says what its card says.
+    EXPECT_EQ(card("Serra Angel", "7E").TextR, W("Полет\nПри нападении ~this~ не поворачивается."));
     // A card printed without flavour text has no Russian flavour of a later printing.
     EXPECT_EQ(card("Fog", "7E").FlavorR, "");
 }

@@ -108,7 +108,7 @@ TEST_F(SettingsTest, ReadAndWriteBack)
 
         WriteSettings(user);
         QSettings after(UserFile(), QSettings::IniFormat);
-        EXPECT_EQ(after.allKeys().size(), 5) << after.allKeys().join(",").toStdString();
+        EXPECT_EQ(after.allKeys().size(), 6) << after.allKeys().join(",").toStdString();
         EXPECT_FALSE(after.contains("MainDir"));
         for (const auto& [k, v] : c.written) {
             bool ok = false;

@@ -162,7 +162,7 @@ TEST_F(PrintTest, ARangeDrawsOnlyItsPagesFromTheFirstSheet)
     ExpectFramed(page, Cell(0));
     EXPECT_TRUE(AllWhite(page, Cell(1)));
     ASSERT_EQ(Feedback.Statuses.size(), 2u);
-    EXPECT_EQ(Feedback.Statuses[0], "Идет печать страницы 2 из 1");
+    EXPECT_EQ(Feedback.Statuses[0], "Идет печать страницы 1 из 1");
     EXPECT_EQ(Feedback.Statuses[1], "Печать завершена");
 }
 

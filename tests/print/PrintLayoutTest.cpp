@@ -95,7 +95,7 @@ TEST_F(PrintTest, PageCountAndTheRangeLimits)
     const struct {
         int Start, End;
         int RangeStart, RangeEnd;
-    } cases[] = {{0, 4, 1, 4}, {1, 99, 1, 4}, {3, 2, 3, 3}, {-5, -5, 1, 1}, {2, 3, 2, 3}, {9, 9, 4, 4}};
+    } cases[] = {{0, 4, 1, 4}, {1, 99, 1, 4}, {3, 2, 2, 3}, {-5, -5, 1, 1}, {2, 3, 2, 3}, {9, 9, 4, 4}};
     for (const auto& c : cases) {
         Run.SetRange(c.Start, c.End);
         EXPECT_EQ(Run.RangeStart, c.RangeStart) << c.Start << ".." << c.End;

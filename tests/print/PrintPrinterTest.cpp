@@ -32,11 +32,22 @@ TEST_F(PrintTest, PdfOfA4PagesWithNineCardsEach)
     // The printer keeps its output file for the next run.
     EXPECT_EQ(printer.outputFileName(), pdf);
 
-    // A range of the job: only that page.
+    // A range of the job: exactly its pages, no blank page after them, the progress
+    // counted within the range; a range given the other way round is the same range.
     Run.SelectPages = true;
     Run.SetRange(3, 3);
     Run.PrintCards();
     EXPECT_EQ(ReadPdfFile(pdf).Count, 1);
+    for (const auto& [start, end] : {std::pair{1, 2}, std::pair{2, 1}}) {
+        Feedback.Statuses.clear();
+        Run.SetRange(start, end);
+        Run.PrintCards();
+        EXPECT_EQ(ReadPdfFile(pdf).Count, 2) << start << "-" << end;
+        EXPECT_EQ(Feedback.Statuses.front(), "Идет печать страницы 1 из 2");
+        EXPECT_EQ(Feedback.Statuses[Feedback.Statuses.size() - 2], "Идет печать страницы 2 из 2");
+    }
+    // The job carries the deck's name.
+    EXPECT_FALSE(printer.docName().isEmpty());
 }
 
 TEST_F(PrintTest, AJobThatDrawsNoCardIsAbortedAndLeavesNoFile)

@@ -101,12 +101,12 @@ TEST_F(WriteFaultsTest, AFullDiskLeavesEveryFileWhole)
         before.push_back(Bytes(f));
 
     std::optional<TFileSizeLimit> limit;
-    std::string reason = "No space left on device";
+    std::string reason = "Нет места на устройстве";
     if (Mounted) {
         FillUp(Disk + "filler");
     } else {
         limit.emplace(16);
-        reason = "File too large";
+        reason = "Файл слишком велик";
     }
     const std::vector<std::string> errors = saveAll(true);
     limit.reset();

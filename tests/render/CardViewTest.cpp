@@ -490,7 +490,13 @@ TEST(CardViewPicture, SplitCardFieldsAndHalves)
     EXPECT_EQ(b.Text, "B // C");
     EXPECT_EQ(a.TextR, "X");
     EXPECT_EQ(b.TextR, "");
-    EXPECT_EQ(b.Flavor, "f");
+    // A flavour text shows on one half only: its own, or the first without a marker.
+    EXPECT_EQ(a.Flavor, "f");
+    EXPECT_EQ(b.Flavor, "");
+    card.FlavorR = "first // second";
+    const auto [c, d] = SplitCard(card);
+    EXPECT_EQ(c.FlavorR, "first");
+    EXPECT_EQ(d.FlavorR, "second");
     EXPECT_EQ(b.Set, "IN");
 }
 

@@ -72,8 +72,9 @@ TEST_F(DeckToolTest, ShowReportsMissingCardsAndRefusesACountNoDeckHolds)
                               "4x Forest\n1 Shock\n"));
     ToolRun r = RunTool({"deck", "show", file});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "Name: Черновик\r\n  4 [7E] Llanowar Elves\r\n  2 [AP] Fire/Ice\r\n  4 [7E] Forest (A)\r\n"
-                     "  1 [7E] Shock\r\n");
+    // The line without a card stays in the deck as a note.
+    EXPECT_EQ(r.out, "Name: Черновик\r\nNote: Не найдена: 3 [IN] Nowhere (B)\r\n  4 [7E] Llanowar Elves\r\n"
+                     "  2 [AP] Fire/Ice\r\n  4 [7E] Forest (A)\r\n  1 [7E] Shock\r\n");
     EXPECT_EQ(r.err, "Не найдена карта: [IN] Nowhere (B)\n");
 
     Write(file, "4 Llanowar Elves\n20000 Forest\n");
@@ -140,10 +141,13 @@ TEST_F(DeckToolTest, IdsWritesTheIdListFile)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadAll(out), Int32(3) + Int32(shock) + Int32(elves) + Int32(elves) + Int32(0));
 
+    // A file without a card is no deck: refused, the list left as it was.
+    const std::string before = ReadAll(out);
     Write(deck, "");
     r = RunTool({"deck", "ids", deck, "-o", out});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ReadAll(out), std::string(8, '\0'));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("нет ни одной карты"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAll(out), before);
 
     EXPECT_EQ(RunTool({"deck", "ids", deck}).exitCode, 2);
     EXPECT_EQ(RunTool({"deck", "list", deck}).exitCode, 2);

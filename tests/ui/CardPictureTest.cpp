@@ -2,6 +2,8 @@
 // drawing of the same card, one row per wheel event, and saving the picture.
 #include "MainFormTestSupport.h"
 
+#include <QStatusBar>
+
 #include "Library/Common/ImageCodecs.h"
 #include "render/CardView.h"
 #include "ui/DataGrid.h"
@@ -137,6 +139,8 @@ TEST_F(CardPictureTest, SavingThePictureAsAFile)
     ASSERT_TRUE(QFile::exists(file));
     const QImage saved = LoadPictureFile(file);
     EXPECT_EQ(saved.size(), QSize(312, 440));
+    // The status bar says where it went.
+    EXPECT_EQ(Form->statusBar()->currentMessage(), Q("Картинка сохранена: ") + QDir::toNativeSeparators(file));
     // Afterwards the buffer is back at its size and holds the card drawn again.
     EXPECT_EQ(CardPicture.size(), QSize(300, 433));
     EXPECT_EQ(CaptionShadowWidth, 1);
@@ -147,6 +151,31 @@ TEST_F(CardPictureTest, SavingThePictureAsAFile)
     Form->CurrentCardUpdate(&Cards());
     Form->aCopyImageExecute(1);
     EXPECT_TRUE(QFile::exists(Folder.File("printimg/ON/Forest2.jpg")));
+}
+
+// The encyclopedia's scans chosen but missing: the program's own art is drawn (never
+// an empty grey box), and the status bar says so once.
+TEST_F(CardPictureTest, MissingEncyclopediaScansFallBackToTheProgramsArt)
+{
+    SelectCard("Urza's Rage");
+    Form->CardsGrid->setFocus();
+    Form->CurrentCardUpdate(&Cards());
+    Form->ForceRedraw();
+    const QImage own = CardPicture.copy();
+    const std::string savedMainDir = MainDir;
+    MainDir = Folder.NativePath() + "/no-encyclopedia";
+    ArtImageType = 1;
+    Form->ForceRedraw();
+    EXPECT_EQ(CardPicture, own);
+    const QString said = Form->statusBar()->currentMessage();
+    EXPECT_TRUE(said.contains(Q("MTG Encyclopedia"))) << said.toStdString();
+    Form->statusBar()->clearMessage();
+    SelectCard("Shock");
+    Form->CurrentCardUpdate(&Cards());
+    Form->UpdateImageCardNow();
+    EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty()); // once
+    ArtImageType = 0;
+    MainDir = savedMainDir;
 }
 
 TEST_F(CardPictureTest, CopyingThePictureToTheClipboard)

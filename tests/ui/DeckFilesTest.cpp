@@ -61,14 +61,16 @@ TEST_F(DeckFilesTest, ActionStatesCaptionAndLabelThroughNewSaveAndOpen)
     EXPECT_EQ(Form->DeckCardCountLabel->text(), Q("Число карт: 0"));
     EXPECT_TRUE(Form->aOpen->isEnabled() && Form->aCreate->isEnabled() && Form->aFilter->isEnabled());
 
-    // Cards, but no file name yet: save as, not save.
+    // Cards, but no file name yet: "Сохранить" acts as "Сохранить как...", and the
+    // caption says the new deck has changes.
     AddCards({"Shock", "Shock", "Fog"});
-    EXPECT_EQ(States(), (TStates{false, true, true, true}));
+    EXPECT_EQ(States(), (TStates{true, true, true, true}));
+    EXPECT_EQ(Form->windowTitle(), Caption() + Q(" [Новая колода*]"));
 
-    // Save as: the dialog starts in "decks" beside the program.
+    // Save: the save dialog, starting in "decks" beside the program.
     const QString file = Folder.File("decks/burn.mdc");
     Dialogs.SaveAnswers.push_back(file);
-    Trigger(Form->aSaveAs);
+    Trigger(Form->aSave);
     ASSERT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join("\n").toStdString();
     EXPECT_EQ(Dialogs.SaveDirectories.value(0), Folder.File("decks"));
     EXPECT_TRUE(QFile::exists(file));
@@ -76,23 +78,28 @@ TEST_F(DeckFilesTest, ActionStatesCaptionAndLabelThroughNewSaveAndOpen)
     EXPECT_EQ(States(), (TStates{true, true, true, true}));
     EXPECT_EQ(Form->DeckCardCountLabel->text(), Q("Число карт: 3"));
 
-    // Save writes the same file again, with the change.
+    // Save writes the same file again, with the change; the "*" comes and goes.
     AddCards({"Fog"});
+    EXPECT_EQ(Form->windowTitle(), Caption(file + Q("*")));
     Trigger(Form->aSave);
+    EXPECT_EQ(Dialogs.SaveDirectories.size(), 1);
     EXPECT_NE(ReadFile(file).find("  2 [7E] Fog"), std::string::npos);
+    EXPECT_EQ(Form->windowTitle(), Caption(file));
 
-    // New: empty deck, plain caption, everything off again.
+    // New: nothing to ask (saved), empty deck, plain caption, everything off again.
     Trigger(Form->aCreate);
+    EXPECT_TRUE(Dialogs.SaveQuestions.isEmpty());
     EXPECT_EQ(States(), none);
     EXPECT_EQ(Form->windowTitle(), Caption());
     EXPECT_EQ(Form->DeckCardCountLabel->text(), Q("Число карт: 0"));
-    // After new, adding cards enables save as but not save.
     AddCards({"Duress"});
-    EXPECT_EQ(States(), (TStates{false, true, true, true}));
+    EXPECT_EQ(States(), (TStates{true, true, true, true}));
 
-    // Open: the deck comes back, the deck grid takes the focus.
+    // Open: asked about the changed new deck first; the deck comes back, the deck
+    // grid takes the focus.
     Dialogs.OpenAnswers.push_back(file);
     Trigger(Form->aOpen);
+    EXPECT_EQ(Dialogs.SaveQuestions, QStringList{Q("Сохранить изменения в колоде «Новая колода»?")});
     EXPECT_EQ(Dialogs.OpenDirectories.value(0), Folder.File("decks"));
     EXPECT_EQ(DeckLines(), (std::vector<std::string>{"2 Shock [7E]", "2 Fog [7E]"}));
     EXPECT_EQ(Form->windowTitle(), Caption(file));

@@ -55,6 +55,8 @@ public:
     QStringList Errors;
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
     void ShowMessage(QWidget*, const QString&, const QString&) override {}
+    TSaveAnswer AskSaveChanges(QWidget*, const QString&) override { return TSaveAnswer::Discard; }
+    void ShowReport(QWidget*, const QString&, const QString&, const QString&) override {}
     QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, QString*) override { return {}; }
 };

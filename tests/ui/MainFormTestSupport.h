@@ -44,6 +44,29 @@ public:
     QStringList SaveDirectories;
     QStringList SaveFilters;
     std::deque<QString> SaveFilterAnswers; // the file type the user picks in the save dialog
+    // "Save the changes?": the questions asked, and the answers given in turn (then
+    // "Не сохранять", so that a test's window always closes).
+    QStringList SaveQuestions;
+    std::deque<TSaveAnswer> SaveChangesAnswers;
+    // Reports: caption, summary and list of each.
+    struct TReport {
+        QString Caption, Summary, List;
+    };
+    std::vector<TReport> Reports;
+
+    TSaveAnswer AskSaveChanges(QWidget*, const QString& text) override
+    {
+        SaveQuestions << text;
+        if (SaveChangesAnswers.empty())
+            return TSaveAnswer::Discard;
+        const TSaveAnswer a = SaveChangesAnswers.front();
+        SaveChangesAnswers.pop_front();
+        return a;
+    }
+    void ShowReport(QWidget*, const QString& caption, const QString& summary, const QString& list) override
+    {
+        Reports.push_back({caption, summary, list});
+    }
 
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
     void ShowMessage(QWidget*, const QString& caption, const QString& text) override

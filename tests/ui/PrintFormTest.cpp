@@ -6,7 +6,9 @@
 #include "render/CardView.h"
 #include "ui/PrintForm.h"
 
+#include <QAbstractButton>
 #include <QFocusEvent>
+#include <QSet>
 #include <QStatusBar>
 
 namespace {
@@ -89,20 +91,20 @@ TEST_F(PrintFormTest, TheFormAsDesigned)
         QRect Geometry;
         const char* Caption;
     } controls[] = {
-        {f.OkButton, {256, 8, 75, 25}, "Печать"},
-        {f.CancelButton, {256, 40, 75, 25}, "Отмена"},
+        {f.OkButton, {256, 8, 75, 25}, "&Печать"},
+        {f.CancelButton, {256, 40, 75, 25}, "О&тмена"},
         {f.GroupBox2, {4, 192, 245, 69}, "Настройки"},
-        {f.ColorPrintCheck, {12, 20, 133, 17}, "Цветная печать"},
-        {f.SmallSizeCheck, {12, 44, 145, 17}, "Уменьшенный размер"},
-        {f.GroupBox3, {4, 4, 245, 89}, "Принтер"},
+        {f.ColorPrintCheck, {12, 20, 133, 17}, "&Цветная печать"},
+        {f.SmallSizeCheck, {12, 44, 145, 17}, "&Уменьшенный размер"},
+        {f.GroupBox3, {4, 4, 245, 89}, "П&ринтер"},
         {f.PrinterCombo, {8, 24, 229, 21}, ""},
-        {f.PrinterSetupButton, {162, 54, 75, 25}, "Свойства..."},
+        {f.PrinterSetupButton, {162, 54, 75, 25}, "Сво&йства..."},
         {f.GroupBox4, {4, 96, 245, 89}, "Страницы"},
-        {f.AllPageRadio, {12, 36, 45, 17}, "Все"},
-        {f.SelectPageRadio, {12, 60, 85, 17}, "Страницы   с:"},
+        {f.AllPageRadio, {12, 36, 45, 17}, "&Все"},
+        {f.SelectPageRadio, {12, 60, 85, 17}, "&Страницы   с:"},
         {f.SelectStartEdit, {104, 58, 41, 21}, ""},
         {f.SelectEndEdit, {172, 58, 41, 21}, ""},
-        {f.BackSideCheck, {16, 268, 229, 17}, "Печатать рубашки карт"},
+        {f.BackSideCheck, {16, 268, 229, 17}, "Печатать ру&башки карт"},
     };
     for (const auto& c : controls) {
         SCOPED_TRACE(c.Control->objectName().toStdString());
@@ -137,10 +139,10 @@ TEST_F(PrintFormTest, TheFormAsDesigned)
     EXPECT_FALSE(f.OkButton->isDefault() || f.OkButton->autoDefault());
     EXPECT_FALSE(f.CancelButton->isDefault() || f.CancelButton->autoDefault());
 
-    // Tab order through the form.
-    const QList<QWidget*> order{f.OkButton,           f.CancelButton, f.ColorPrintCheck, f.SmallSizeCheck,
-                                f.PrinterSetupButton, f.PrinterCombo, f.AllPageRadio,    f.SelectPageRadio,
-                                f.SelectStartEdit,    f.SelectEndEdit, f.BackSideCheck};
+    // Tab order through the form: down the left column, then the buttons.
+    const QList<QWidget*> order{f.PrinterCombo,    f.PrinterSetupButton, f.AllPageRadio,    f.SelectPageRadio,
+                                f.SelectStartEdit, f.SelectEndEdit,      f.ColorPrintCheck, f.SmallSizeCheck,
+                                f.BackSideCheck,   f.OkButton,           f.CancelButton};
     auto nextTabStop = [](QWidget* w) {
         do
             w = w->nextInFocusChain();
@@ -190,7 +192,10 @@ TEST_F(PrintFormTest, WithoutPrintersTheFilesAreTheOnlyOutputs)
     ASSERT_EQ(Openings, 1);
 }
 
-TEST_F(PrintFormTest, TheCurrentPrinterIsSelectedAgainAfterBitmaps)
+// The output chosen last comes back by its name (kept in the settings, so across a
+// restart): page bitmaps, a printer; a printer that is gone gives way to the
+// system's default printer, never to the first queue.
+TEST_F(PrintFormTest, TheChosenOutputIsRememberedByNameAndTheDefaultTakesOver)
 {
     UsePrinters({Q("Office"), Q("Kitchen")}, Q("Kitchen"));
     AddToDeck("Shock", "7E", 4);
@@ -199,23 +204,50 @@ TEST_F(PrintFormTest, TheCurrentPrinterIsSelectedAgainAfterBitmaps)
             EXPECT_EQ(Entries(f), (QStringList{Q("Office"), Q("Kitchen"), Q("Файл в формате PDF"),
                                                Q("Файл в формате Bmp")}));
             EXPECT_EQ(f.PrinterCombo->currentText(), Q("Kitchen"));
-            EXPECT_FALSE(f.ToBitmapFiles);
-            Pick(f, Q("Office"));
-            EXPECT_EQ(f.PrinterCombo->currentText(), Q("Office"));
             Pick(f, Q("Файл в формате Bmp"));
             EXPECT_TRUE(f.ToBitmapFiles);
             EXPECT_FALSE(f.PrinterSetupButton->isEnabled());
-        } else {
-            // The printer chosen last is the current one again, and the output.
+        } else if (Openings == 2) {
+            EXPECT_EQ(f.PrinterCombo->currentText(), Q("Файл в формате Bmp"));
+            EXPECT_TRUE(f.ToBitmapFiles);
+            Pick(f, Q("Office"));
+        } else if (Openings == 3) {
             EXPECT_EQ(f.PrinterCombo->currentText(), Q("Office"));
             EXPECT_FALSE(f.ToBitmapFiles);
-            EXPECT_TRUE(f.PrinterSetupButton->isEnabled());
+        } else {
+            EXPECT_EQ(f.PrinterCombo->currentText(), Q("Kitchen"));
         }
         f.CancelButton->click();
     });
     Trigger(Form->aPrint);
+    EXPECT_EQ(PrintOutputName, "bmp");
+    // Across a restart: the settings written and read again.
+    WriteSettings();
+    PrintOutputName.clear();
+    ReadSettings();
     Trigger(Form->aPrint);
-    EXPECT_EQ(Openings, 2);
+    EXPECT_EQ(PrintOutputName, "Office");
+    Trigger(Form->aPrint);
+    UsePrinters({Q("Hall"), Q("Kitchen")}, Q("Kitchen"));
+    Trigger(Form->aPrint);
+    EXPECT_EQ(Openings, 4);
+}
+
+// Every button, check box and radio button has a mnemonic of its own.
+TEST_F(PrintFormTest, EveryControlHasItsOwnMnemonic)
+{
+    OnOpen<TPrintForm>([](TPrintForm& f) {
+        QStringList keys;
+        for (QAbstractButton* b : f.findChildren<QAbstractButton*>()) {
+            const int amp = b->text().indexOf('&');
+            ASSERT_GE(amp, 0) << b->objectName().toStdString();
+            keys << b->text().mid(amp + 1, 1).toLower();
+        }
+        keys << f.GroupBox3->title().mid(f.GroupBox3->title().indexOf('&') + 1, 1).toLower();
+        EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(",").toStdString();
+        f.CancelButton->click();
+    });
+    Trigger(Form->aPrint);
 }
 
 TEST_F(PrintFormTest, PageEditsAreLimitedToTheJob)
@@ -233,10 +265,12 @@ TEST_F(PrintFormTest, PageEditsAreLimitedToTheJob)
         TypeAndLeave(f.SelectEndEdit, "99");
         EXPECT_EQ(f.SelectEndEdit->text(), Q("4"));
         EXPECT_EQ(f.RangeEnd, 4);
+        // "From 3 to 2" is taken as pages 2 to 3.
         TypeAndLeave(f.SelectStartEdit, "3");
         TypeAndLeave(f.SelectEndEdit, "2");
+        EXPECT_EQ(f.SelectStartEdit->text(), Q("2"));
         EXPECT_EQ(f.SelectEndEdit->text(), Q("3"));
-        EXPECT_EQ(f.RangeStart, 3);
+        EXPECT_EQ(f.RangeStart, 2);
         EXPECT_EQ(f.RangeEnd, 3);
         TypeAndLeave(f.SelectStartEdit, "abc");
         TypeAndLeave(f.SelectEndEdit, "xyz");

@@ -90,6 +90,37 @@ TEST_F(SearchFormTest, FirstOpeningTogglesAndCaptionsKeptBetweenOpenings)
     EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: 0"));
 }
 
+// Every item whole inside its list, and a click on an item's text, near its top or
+// bottom edge as well as in its middle, toggles that item and no other.
+TEST_F(SearchFormTest, EveryItemWholeAndAClickOnItsTextTogglesIt)
+{
+    OnOpen<TSearchForm>([&](TSearchForm& f) {
+        for (QListWidget* list : {f.SetListBox, f.TypeListBox, f.ColorListBox}) {
+            SCOPED_TRACE(list->objectName().toStdString());
+            const QRect inside = list->viewport()->rect();
+            for (int row = 0; row < list->count(); ++row) {
+                const QRect item = list->visualItemRect(list->item(row));
+                EXPECT_TRUE(inside.contains(item)) << row;
+                EXPECT_GE(item.height(), list->fontMetrics().height()) << row;
+                for (int y : {item.top() + 1, item.center().y(), item.bottom() - 1}) {
+                    const QPoint text(item.left() + item.width() * 2 / 3, y);
+                    const Qt::CheckState before = list->item(row)->checkState();
+                    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, text);
+                    EXPECT_NE(list->item(row)->checkState(), before) << row << " at " << y;
+                    for (int other = 0; other < list->count(); ++other)
+                        if (other != row)
+                            EXPECT_EQ(list->item(other)->checkState(), Qt::Checked) << other;
+                    // Back to checked (the grayed item takes two more clicks).
+                    while (list->item(row)->checkState() != Qt::Checked)
+                        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, text);
+                }
+            }
+        }
+        f.CancelButton->click();
+    });
+    Trigger(Form->aFilter);
+}
+
 TEST_F(SearchFormTest, OnlyMulticolourTakesTheGrayStateByMouseAndSpace)
 {
     OnOpen<TSearchForm>([&](TSearchForm& f) {
@@ -194,7 +225,7 @@ TEST_F(SearchFormTest, OkResortsTheListByTheDisplayedNameOrByCost)
 TEST_F(SearchFormTest, LayoutShowsEveryTextWhole)
 {
     ASSERT_TRUE(SearchForm);
-    EXPECT_EQ(SearchForm->size(), QSize(333, 203));
+    EXPECT_EQ(SearchForm->size(), QSize(333, 227));
     EXPECT_EQ(LayoutFaults(SearchForm), "");
     // The longest list shows its eight items without scrolling.
     const QRect last = SearchForm->SetListBox->visualItemRect(SearchForm->SetListBox->item(7));

@@ -124,6 +124,8 @@ TPrintArgs ParseArgs(const std::vector<std::string>& args)
             const std::string from = dash == std::string::npos ? v : v.substr(0, dash);
             const std::string to = dash == std::string::npos ? v : v.substr(dash + 1);
             a.Pages = {ParsePositive(from, "--pages"), ParsePositive(to, "--pages")};
+            if (a.Pages->first > a.Pages->second)
+                throw ToolUsageError{"--pages " + v + ": the first page comes after the last"};
         } else if (arg == "--paper") {
             const std::string& v = value();
             const size_t x = v.find_first_of("xX");

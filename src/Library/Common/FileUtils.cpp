@@ -86,8 +86,83 @@ void FlushFolder(const std::string& path)
 
 } // namespace
 
+std::string SystemErrorText(int error)
+{
+    const char* text = nullptr;
+    switch (error) {
+    case EACCES:
+    case EPERM: text = "Отказано в доступе"; break;
+    case ENOENT: text = "Нет такого файла или каталога"; break;
+    case ENOSPC: text = "Нет места на устройстве"; break;
+    case EFBIG: text = "Файл слишком велик"; break;
+    case EROFS: text = "Файловая система доступна только для чтения"; break;
+    case EISDIR: text = "Это каталог"; break;
+    case ENOTDIR: text = "Часть пути не является каталогом"; break;
+    case EEXIST: text = "Файл уже существует"; break;
+    case EIO: text = "Ошибка ввода-вывода"; break;
+    case ENAMETOOLONG: text = "Слишком длинное имя файла"; break;
+    case ELOOP: text = "Слишком много символических ссылок"; break;
+#ifdef EDQUOT
+    case EDQUOT: text = "Превышена дисковая квота"; break;
+#endif
+    case EMFILE:
+    case ENFILE: text = "Открыто слишком много файлов"; break;
+    case ENOMEM: text = "Недостаточно памяти"; break;
+    case EBUSY: text = "Устройство или ресурс занято"; break;
+    default: break;
+    }
+    return text ? Utf8ToWin1251(text) : Utf8ToWin1251(std::strerror(error));
+}
+
+int ReadRegularFile(const std::string& path, int64_t maxSize, std::string& bytes)
+{
+    bytes.clear();
+    // O_NONBLOCK: a FIFO without a writer must not hang the open; the check below
+    // refuses it anyway.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return e;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    if (st.st_size > maxSize) {
+        ::close(fd);
+        return -2;
+    }
+    bytes.reserve(size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            ::close(fd);
+            bytes.clear();
+            return e;
+        }
+        if (n == 0)
+            break;
+        if (int64_t(bytes.size()) + n > maxSize) {
+            ::close(fd);
+            bytes.clear();
+            return -2;
+        }
+        bytes.append(buffer, size_t(n));
+    }
+    ::close(fd);
+    return 0;
+}
+
 EFileWriteError::EFileWriteError(std::string path, std::string reason)
-    : Exception("Cannot create file \"" + Utf8ToWin1251(path) + "\". " + Utf8ToWin1251(reason)),
+    : Exception(Utf8ToWin1251("Не удается записать файл \"") + Utf8ToWin1251(path) + "\". " + Utf8ToWin1251(reason)),
       FPath(std::move(path)), FReason(std::move(reason))
 {
 }
@@ -176,7 +251,7 @@ TReplacingFile::TReplacingFile(std::string path) : FPath(std::move(path))
 {
     namespace fs = std::filesystem;
     if (FPath.empty())
-        throw EFileWriteError(FPath, "No file name");
+        throw EFileWriteError(FPath, "Нет имени файла");
     FShown = FPath;
     FPath = WriteTarget(FPath);
     std::error_code ec;
@@ -241,7 +316,7 @@ void TReplacingFile::Abandon() noexcept
 void TReplacingFile::Fail(int error)
 {
     Abandon();
-    throw EFileWriteError(FShown, std::strerror(error));
+    throw EFileWriteError(FShown, Win1251ToUtf8(SystemErrorText(error)));
 }
 
 void TReplacingFile::Write(std::string_view bytes)

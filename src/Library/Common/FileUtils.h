@@ -10,10 +10,22 @@
 #include <string>
 #include <string_view>
 
+// The system's error code in Russian words (Windows-1251) for the codes a user meets
+// with files ("Отказано в доступе", "Нет места на устройстве"); the system's own text
+// for any other.
+std::string SystemErrorText(int error);
+
+// Reads a whole regular file (after following links) of at most `maxSize` bytes into
+// `bytes`. Anything that is not a regular file (a FIFO, a device, a folder) is refused
+// before a byte is read, and no more than `maxSize` + 1 bytes are ever read, whatever
+// the size the file claims. Returns 0, or: -1 not a regular file, -2 larger than
+// `maxSize`, else the errno of the failed open or read.
+int ReadRegularFile(const std::string& path, int64_t maxSize, std::string& bytes);
+
 // A file could not be written or put in place. The message is
-// "Cannot create file "<path>". <reason>" in Windows-1251; `Path` and `Reason` give
-// the parts as they came (native path, the system's text of the error) for callers
-// that report the failure in their own words.
+// "Не удается записать файл "<path>". <reason>" in Windows-1251; `Path` and `Reason`
+// give the parts (native path, the error in Russian words, UTF-8) for callers that
+// report the failure in their own words.
 class EFileWriteError : public Exception {
 public:
     EFileWriteError(std::string path, std::string reason);
@@ -27,7 +39,7 @@ private:
 
 // A file being written to replace `path`. A symbolic link is followed: its target
 // gets the new content, in the target's folder. A target that the user may not write
-// (mode 444 in a writable folder) is refused with "Permission denied". The
+// (mode 444 in a writable folder) is refused with "Отказано в доступе". The
 // constructor removes temporary files of earlier saves of the same file whose process
 // has ended, then makes a temporary file "<name>.tomelark-<pid>-<n>.tmp" in the
 // target's folder (keeping the mode of an existing target);

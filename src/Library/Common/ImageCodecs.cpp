@@ -276,7 +276,7 @@ void SavePictureFile(const QImage& image, const QString& path, int jpegQuality)
         WriteFileReplacing(QFile::encodeName(path).toStdString(),
                            std::string_view(bytes.constData(), size_t(bytes.size())));
     } catch (const EFileWriteError& e) {
-        Fail("Cannot write picture file " + QStringToWin1251(path) + ". " + Utf8ToWin1251(e.Reason()));
+        Fail(Utf8ToWin1251("Не удается записать файл картинки ") + QStringToWin1251(path) + ". " + Utf8ToWin1251(e.Reason()));
     }
 }
 

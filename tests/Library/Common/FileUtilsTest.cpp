@@ -75,21 +75,21 @@ TEST(WriteFileReplacing, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
         std::string target;
         std::string reason;
     } cases[] = {
-        {"missing folder", dir / "missing/deck.mdc", "No such file or directory"},
-        {"below a plain file", dir / "plain/deck.mdc", "Not a directory"},
-        {"a folder in the way", dir / "folder", "Is a directory"},
-        {"no name", "", "No file name"},
+        {"missing folder", dir / "missing/deck.mdc", "Нет такого файла или каталога"},
+        {"below a plain file", dir / "plain/deck.mdc", "Часть пути не является каталогом"},
+        {"a folder in the way", dir / "folder", "Это каталог"},
+        {"no name", "", "Нет имени файла"},
     };
     for (const auto& c : cases) {
         const std::string m = WriteErrorOf([&] { WriteFileReplacing(c.target, big); });
-        EXPECT_EQ(m, "Cannot create file \"" + c.target + "\". " + c.reason) << c.what;
+        EXPECT_EQ(Win1251ToUtf8(m), "Не удается записать файл \"" + c.target + "\". " + c.reason) << c.what;
     }
 
     // The disk fills up part way: the first write is cut short, the next one fails.
     {
         TFileSizeLimit limit(4096);
         const std::string m = WriteErrorOf([&] { WriteFileReplacing(path, big); });
-        EXPECT_EQ(m, "Cannot create file \"" + path + "\". File too large");
+        EXPECT_EQ(Win1251ToUtf8(m), "Не удается записать файл \"" + path + "\". Файл слишком велик");
     }
     EXPECT_EQ(ReadFile(path), "old");
     EXPECT_TRUE(fs::is_directory(dir / "folder"));
@@ -133,8 +133,8 @@ TEST(WriteFileReplacing, ReadOnlyFilesLinksAndLeftoversOfKilledSaves)
     const std::string readOnly = dir / "locked.mdc";
     WriteFile(readOnly, "keep");
     ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
-    EXPECT_EQ(WriteErrorOf([&] { WriteFileReplacing(readOnly, "new"); }),
-              "Cannot create file \"" + readOnly + "\". Permission denied");
+    EXPECT_EQ(Win1251ToUtf8(WriteErrorOf([&] { WriteFileReplacing(readOnly, "new"); })),
+              "Не удается записать файл \"" + readOnly + "\". Отказано в доступе");
     EXPECT_EQ(ReadFile(readOnly), "keep");
 
     fs::create_directory(dir / "real");

@@ -491,5 +491,6 @@ TEST(PictureFiles, LoadAndSaveByExtension)
     EXPECT_IMAGE_ERROR(LoadPictureFile(dir.filePath("notes.txt")), "Unsupported picture format");
     EXPECT_IMAGE_ERROR(LoadPictureFile(dir.filePath("missing.jpg")), "Cannot read picture file");
     EXPECT_IMAGE_ERROR(SavePictureFile(src, dir.filePath("x.png")), "Unsupported picture format");
-    EXPECT_IMAGE_ERROR(SavePictureFile(src, dir.filePath("no/such/folder/x.bmp")), "Cannot write picture file");
+    EXPECT_IMAGE_ERROR(SavePictureFile(src, dir.filePath("no/such/folder/x.bmp")),
+                       Utf8ToWin1251("Не удается записать файл картинки"));
 }
