@@ -122,10 +122,13 @@ std::unique_ptr<QDialog> MakeReportDialog(QWidget* parent, const QString& captio
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
     layout->addWidget(buttons);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    // Wide enough for a card line and its reason, high enough for a dozen lines.
+    // Wide enough for the longest line (up to a width any screen has), high enough for
+    // a dozen lines.
     const QFontMetrics fm(text->font());
-    dialog->resize(std::max(460, fm.horizontalAdvance(QLatin1Char('M')) * 48),
-                   std::max(300, fm.lineSpacing() * 14 + 120));
+    int longest = 0;
+    for (const QString& line : copied.split(QLatin1Char('\n')))
+        longest = std::max(longest, fm.horizontalAdvance(line));
+    dialog->resize(std::clamp(longest + 80, 460, 960), std::max(300, fm.lineSpacing() * 14 + 120));
     return dialog;
 }
 

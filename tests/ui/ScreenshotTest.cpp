@@ -8,7 +8,10 @@
 #include "ui/CardGridDelegate.h"
 #include "ui/Program.h"
 
+#include <QDialog>
 #include <QHeaderView>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTreeView>
 
 #include <functional>
@@ -112,4 +115,54 @@ TEST_F(MainFormTest, TheOpenDialogInRussian)
     }
     const QImage shot = dialog->grab().toImage();
     EXPECT_TRUE(shot.save("file-dialog-ru.png"));
+}
+
+// A large screen: at 1600 x 1000 the name column takes the room and the card grows at
+// its own proportions, drawn at its size.
+TEST_F(MainFormTest, MainWindowAt1600x1000)
+{
+    if (!ShowTheSampleScene(*Form, Dialogs, [this](const char* n) { SelectCard(n); }))
+        GTEST_SKIP() << "the sample decks are not in the data store";
+    Form->resize(1600, 1000);
+    QApplication::processEvents();
+    Form->UpdateImageTimer->stop();
+    Form->UpdateImageCardNow();
+    QApplication::processEvents();
+    EXPECT_GT(Form->PaintBox->height(), 700);
+    const double ratio = double(CardPicture.width()) / CardPicture.height();
+    EXPECT_NEAR(ratio, 300.0 / 433.0, 0.01);
+    EXPECT_EQ(CardPicture.size(), Form->PaintBox->size() - QSize(6, 6)); // drawn at its size
+    int columns = 0;
+    for (int c = 0; c < Form->CardsModel->ColumnCount(); ++c)
+        columns += Form->CardsGrid->columnWidth(c);
+    EXPECT_EQ(columns, Form->CardsGrid->viewport()->width()); // no empty room beside the columns
+    const QImage shot = Form->grab().toImage();
+    EXPECT_EQ(shot.size(), QSize(1600, 1000));
+    EXPECT_TRUE(shot.save("main-window-1600x1000.png"));
+}
+
+// The question before a changed deck is replaced, and the one list of the cards a file
+// named that the card base does not have.
+TEST_F(MainFormTest, SaveQuestionAndCardsNotFoundScreenshots)
+{
+    {
+        const std::unique_ptr<QMessageBox> box =
+            MakeSaveChangesBox(Form.get(), Q("Сохранить изменения в колоде «green-red.mdc»?"));
+        box->show();
+        QApplication::processEvents();
+        EXPECT_TRUE(box->grab().save("save-question.png"));
+    }
+    const QString list = Q("строка 3: 2 Tarmogoyf - такой карты нет в базе\n"
+                           "строка 7: 4 [M10] Lightning Bolt - такой карты нет в базе, выпуска M10 в ней нет\n"
+                           "строка 12: 2 Goblin Guide - такой карты нет в базе\n");
+    const std::unique_ptr<QDialog> report =
+        MakeReportDialog(Form.get(), Q("Не найдены карты"), Q("Прочитано 52 карты, не найдено 8:"), list);
+    report->show();
+    QApplication::processEvents();
+    const QImage shot = report->grab().toImage();
+    EXPECT_TRUE(shot.save("cards-not-found.png"));
+    auto* text = report->findChild<QPlainTextEdit*>(Q("ListText"));
+    ASSERT_NE(text, nullptr);
+    // The longest line shows whole.
+    EXPECT_GE(text->viewport()->width(), text->fontMetrics().horizontalAdvance(list.split('\n')[1]));
 }
