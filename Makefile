@@ -65,13 +65,13 @@ sanitize-readers: setup
 	cmake --build build-asan -j $(JOBS) --target test_common
 	cd build-asan/tests && QT_QPA_PLATFORM=offscreen ./test_common
 
-# The card base source assets/cardbase.json, rebuilt from the public card data (MTGJSON
-# set files and the Russian data below them) and the project's own Russian texts.
+# The card base source assets/cardbase.json, rebuilt from the public card data (the
+# MTGJSON file of every set of the set table and the Russian data below them) and the
+# project's own Russian texts.
 MTGJSON ?= ../shared/mtgjson
 cardbase: build
-	$(BUILD_DIR)/bin/tomelark-tool cardbase import-mtgjson \
-		$(foreach s,7ED INV PLS APC ODY TOR JUD ONS,$(MTGJSON)/$(s).json) \
-		--russian $(MTGJSON)/ru --russian-extra assets/cardbase-russian.json \
+	$(BUILD_DIR)/bin/tomelark-tool cardbase import-mtgjson --sets-from $(MTGJSON) \
+		--russian $(MTGJSON)/ru --russian-extra assets/cardbase-russian.json --russian-extra assets/translations \
 		--glossary assets/glossary-ru.json -o assets/cardbase.json
 
 bench: build

@@ -70,7 +70,7 @@ TBenchBase& Base()
 void BM_Refilter(benchmark::State& state)
 {
     TData& d = *Base().data;
-    d.FilterSets.fill(true);
+    d.SetAllSetFilters(true);
     d.FilterTypes.fill(true);
     d.FilterColors.fill(true);
     d.FilterSets[1] = false;  // some flags off, so the callback decides every group
@@ -82,7 +82,7 @@ void BM_Refilter(benchmark::State& state)
         benchmark::DoNotOptimize(d.FilteredCount());
     }
     state.counters["visible"] = d.FilteredCount();
-    d.FilterSets.fill(true);
+    d.SetAllSetFilters(true);
     d.FilterTypes.fill(true);
     d.FilterColors.fill(true);
     d.FilterMultiExact = false;
@@ -112,7 +112,7 @@ void BM_FilterBaseline(benchmark::State& state)
         benchmark::DoNotOptimize(visible);
     }
     state.counters["visible"] = visible;
-    d.FilterSets.fill(true);
+    d.SetAllSetFilters(true);
     d.FilterTypes.fill(true);
     d.FilterColors.fill(true);
     d.FilterMultiExact = false;

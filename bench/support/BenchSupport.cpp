@@ -104,7 +104,7 @@ void FillSyntheticCardBase(TTable& t, int count)
         const char* ty = kTypes[rng() % std::size(kTypes)];
         t.Append();
         name.SetAsString(SyntheticWord(rng, false, true) + " " + SyntheticWord(rng, false) + number);
-        set.SetAsString(std::string(SetCodes[rng() % SetCodes.size()]));
+        set.SetAsString(std::string(AllSets()[rng() % AllSets().size()].Code));
         version.SetAsString(i % 10 == 0 ? "A" : "");
         color.SetAsString(ColorCodeFromCost(c));
         cost.SetAsString(c);

@@ -15,25 +15,6 @@ std::string ColorCodeFromCost(std::string_view cost)
     return code;
 }
 
-std::string SetCodeOf(std::string_view code)
-{
-    std::string upper;
-    for (char c : code)
-        upper += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-    auto upperOf = [](std::string_view text) {
-        std::string u;
-        for (char c : text)
-            u += (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-        return u;
-    };
-    for (size_t i = 0; i < SetCodes.size(); ++i)
-        if (upper == SetCodes[i] || upper == LongSetCodes[i] || upper == upperOf(SetNames[i]))
-            return std::string(SetCodes[i]);
-    if (upper == "7TH EDITION" || upper == "SEVENTH EDITION CORE SET")
-        return "7E";
-    return std::string();
-}
-
 std::pair<std::string, std::string> SplitAtMarker(std::string_view text, std::string_view marker)
 {
     const size_t p = marker.empty() ? std::string_view::npos : text.find(marker);

@@ -8,21 +8,8 @@
 #include <string_view>
 #include <utility>
 
-// The sets the card filter knows, in the order of the filter dialog's set list.
-inline constexpr std::array<std::string_view, 8> SetCodes = {"7E", "IN", "PS", "AP",
-                                                             "OD", "TO", "JU", "ON"};
-// The same sets by the three-letter codes of the publisher and of other programs,
-// in the same order.
-inline constexpr std::array<std::string_view, 8> LongSetCodes = {"7ED", "INV", "PLS", "APC",
-                                                                 "ODY", "TOR", "JUD", "ONS"};
-// Their English names, in the same order.
-inline constexpr std::array<std::string_view, 8> SetNames = {"Seventh Edition", "Invasion", "Planeshift",
-                                                             "Apocalypse", "Odyssey", "Torment",
-                                                             "Judgment", "Onslaught"};
-// The program's set code for a code of either kind or a set's English name, in any
-// letter case ("7ED", "7e", "ons", "Seventh Edition", "7th Edition"); empty for a set
-// the program does not know.
-std::string SetCodeOf(std::string_view code);
+// The sets: Sets.h.
+#include "data/Sets.h"
 
 // Colour code of a mana cost: "L" for no cost, "W" "B" "U" "G" "R" for one colour
 // (capital letters only), "Z" for two or more colours, "A" for a cost without colour.

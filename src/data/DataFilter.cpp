@@ -4,7 +4,9 @@
 #include "data/DataModule.h"
 #include "data/Settings.h"
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -13,7 +15,36 @@ bool BeginsWith(std::string_view text, std::string_view word)
     return text.substr(0, word.size()) == word;
 }
 
+// The index of a two-letter set code in AllSets(), looked up in one step.
+int SetSlot(std::string_view code)
+{
+    static const std::vector<int16_t> slots = [] {
+        std::vector<int16_t> v(65536, -1);
+        for (size_t i = 0; i < AllSets().size(); ++i) {
+            const std::string_view c = AllSets()[i].Code;
+            v[size_t(uint8_t(c[0])) << 8 | uint8_t(c[1])] = int16_t(i);
+        }
+        return v;
+    }();
+    if (code.size() != 2)
+        return -1;
+    return slots[size_t(uint8_t(code[0])) << 8 | uint8_t(code[1])];
+}
+
 } // namespace
+
+void TData::SetSetFilter(std::string_view code, bool on)
+{
+    const int i = SetSlot(code);
+    if (i >= 0 && size_t(i) < FilterSets.size())
+        FilterSets[size_t(i)] = on;
+}
+
+bool TData::SetFilterOn(std::string_view code) const
+{
+    const int i = SetSlot(code);
+    return i >= 0 && size_t(i) < FilterSets.size() && FilterSets[size_t(i)];
+}
 
 void TData::CardsTableFilterRecord(TTable& dataSet, bool& accept)
 {
@@ -22,23 +53,26 @@ void TData::CardsTableFilterRecord(TTable& dataSet, bool& accept)
     const std::string typeLine = dataSet.FieldByName("Type").AsString();
 
     // Set: one of the known sets whose flag is on; any other set never passes.
-    bool setOk = false;
-    for (size_t i = 0; i < SetCodes.size(); ++i)
-        if (FilterSets[i] && set == SetCodes[i])
-            setOk = true;
+    const bool setOk = SetFilterOn(set);
 
-    // Type classes, read from the start of the type line after a "Legendary " prefix.
+    // Type classes, read from the start of the type line after a "Legendary " prefix,
+    // in the words of every time: "Summon ..." is a creature, "Interrupt" and "Mana
+    // Source" are instants, "Enchant ..." an enchantment, an artifact creature both an
+    // artifact and a creature, "Mono", "Poly" and "Continuous Artifact" artifacts.
     std::string_view t = typeLine;
     if (BeginsWith(t, "Legendary"))
         t = t.size() > 10 ? t.substr(10) : std::string_view();
+    for (std::string_view kind : {"Mono ", "Poly ", "Continuous "})
+        if (BeginsWith(t, kind) && BeginsWith(t.substr(kind.size()), "Artifact"))
+            t = t.substr(kind.size());
     const bool artifactCreature = BeginsWith(t, "Artifact Creature");
     const bool classes[6] = {
-        BeginsWith(t, "Artifact") && !artifactCreature,     // artifact
-        BeginsWith(t, "Instant"),                           // instant
-        BeginsWith(t, "Enchant"),                           // enchantment
-        BeginsWith(t, "Sorcery"),                           // sorcery
-        BeginsWith(t, "Creature") || artifactCreature,      // creature
-        BeginsWith(t, "Land"),                              // land
+        BeginsWith(t, "Artifact"),                                                  // artifact
+        BeginsWith(t, "Instant") || BeginsWith(t, "Interrupt") || BeginsWith(t, "Mana Source"), // instant
+        BeginsWith(t, "Enchant"),                                                   // enchantment
+        BeginsWith(t, "Sorcery"),                                                   // sorcery
+        BeginsWith(t, "Creature") || BeginsWith(t, "Summon") || artifactCreature,   // creature
+        BeginsWith(t, "Land"),                                                      // land
     };
     bool typeOk = false;
     for (int i = 0; i < 6; ++i)

@@ -185,7 +185,16 @@ void TData::DataModuleCreate()
         Ready = true;
 
         // 8. Every set, type and colour let through.
-        FilterSets.fill(true);
+        // The sets chosen last, by their codes (every set when none were kept).
+        SetAllSetFilters(!FilterSetCodesKnown);
+        if (FilterSetCodesKnown) {
+            std::string_view codes = FilterSetCodes;
+            while (!codes.empty()) {
+                const size_t comma = codes.find(',');
+                SetSetFilter(codes.substr(0, comma), true);
+                codes = comma == std::string_view::npos ? std::string_view() : codes.substr(comma + 1);
+            }
+        }
         FilterTypes.fill(true);
         FilterColors.fill(true);
 
@@ -201,6 +210,14 @@ void TData::DataModuleDestroy()
 {
     // Nobody is shown the emptied tables: the window that listened is closing.
     OnCurrentCardChange = nullptr;
+    if (Ready) {
+        // The card filter's sets, by their codes.
+        FilterSetCodes.clear();
+        for (size_t i = 0; i < AllSets().size() && i < FilterSets.size(); ++i)
+            if (FilterSets[i])
+                FilterSetCodes += (FilterSetCodes.empty() ? "" : ",") + std::string(AllSets()[i].Code);
+        FilterSetCodesKnown = true;
+    }
     try {
         WriteSettings();
     } catch (const std::exception& e) {

@@ -20,6 +20,7 @@
 #include "Library/Common/ExtUtils.h"
 #include "data/Card.h"
 #include "data/DeckFormats.h"
+#include "data/Sets.h"
 #include "data/TableEngine.h"
 
 #include <array>
@@ -151,7 +152,12 @@ public:
 
     // --- Card filter and sort state (DataFilter.cpp) ----------------------------------
     // Flags of the filter dialog's groups; all set to true at creation.
-    std::array<bool, 8> FilterSets{}; // per SetCodes
+    // Per set of AllSets() (Sets.h), in its order.
+    std::vector<bool> FilterSets = std::vector<bool>(AllSets().size(), true);
+    // A set's flag by its two-letter code (an unknown code changes nothing / is off).
+    void SetSetFilter(std::string_view code, bool on);
+    bool SetFilterOn(std::string_view code) const;
+    void SetAllSetFilters(bool on) { FilterSets.assign(AllSets().size(), on); }
     std::array<bool, 6> FilterTypes{}; // artifact, instant, enchantment, sorcery, creature, land
     std::array<bool, 8> FilterColors{}; // white, green, red, blue, black, multicoloured,
                                         // colourless with a cost, no cost

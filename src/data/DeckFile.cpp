@@ -123,7 +123,7 @@ std::string DeckNotFoundCaption()
 
 std::string DeckNotFoundReason(std::string_view set)
 {
-    const bool knownSet = set.empty() || std::find(SetCodes.begin(), SetCodes.end(), set) != SetCodes.end();
+    const bool knownSet = set.empty() || FindSet(set) != nullptr;
     if (!knownSet)
         return Utf8ToWin1251("такой карты нет в базе, выпуска ") + std::string(set) + Utf8ToWin1251(" в ней нет");
     return Utf8ToWin1251("такой карты нет в базе");

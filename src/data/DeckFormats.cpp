@@ -634,9 +634,8 @@ void AddTextLines(std::vector<std::string>& lines, const std::string& text, cons
 // does not know).
 QString LongSetCode(const std::string& set)
 {
-    for (size_t i = 0; i < SetCodes.size(); ++i)
-        if (set == SetCodes[i])
-            return QString::fromLatin1(LongSetCodes[i].data(), qsizetype(LongSetCodes[i].size()));
+    if (const TSetInfo* info = FindSet(set))
+        return QString::fromLatin1(info->MtgJson.data(), qsizetype(info->MtgJson.size()));
     return Win1251ToQString(set);
 }
 

@@ -436,30 +436,40 @@ struct TExtraText {
     // Fields whose own text corrects the official one (a later printing's wording
     // that names what the card's own time did not have, a lost paragraph break).
     QStringList Corrects;
+    // The Russian of printings whose English differs from the first one's: (English
+    // as printed, Russian).
+    std::vector<std::pair<QString, QString>> OtherTexts, OtherFlavors;
+    bool TextFromOther = false; // the record's TextR is one of OtherTexts
 };
 
 // The project's own Russian texts by (name, set); set "" stands for every set.
-std::map<std::pair<QString, QString>, TExtraText> ReadExtra(const std::string& file)
+// One file of the project's own Russian texts into `extra`.
+void ReadExtraFile(const QString& path, std::map<std::pair<QString, QString>, TExtraText>& extra)
 {
-    std::map<std::pair<QString, QString>, TExtraText> extra;
-    if (file.empty())
-        return extra;
-    QFile in(QFile::decodeName(file.c_str()));
+    const std::string file = QFile::encodeName(path).toStdString();
+    QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         throw EMtgJsonError("Cannot read " + file);
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(in.readAll(), &error);
     if (error.error != QJsonParseError::NoError || !doc.isArray())
         throw EMtgJsonError(file + ": not a JSON array: " + error.errorString().toStdString());
+    std::set<std::pair<QString, QString>> ownFile; // the cards this file has entries for
     for (const QJsonValue& v : doc.array()) {
         const QJsonObject o = v.toObject();
         const QString name = Str(o, "Name");
         if (name.isEmpty())
             throw EMtgJsonError(file + ": an entry without \"Name\"");
-        TExtraText& t = extra[{name, Str(o, "Set")}];
-        auto take = [&](const char* key, std::optional<QString>& slot) {
-            if (o.contains(QLatin1String(key)))
-                slot = Str(o, key);
+        // A card that an earlier source has words for keeps them: a later source only
+        // fills what it left out (in this file, a later entry of the same card goes over).
+        const auto key = std::make_pair(name, Str(o, "Set"));
+        const bool earlier = extra.count(key) && !ownFile.count(key);
+        TExtraText& t = extra[key];
+        ownFile.insert(key);
+        const bool hadText = earlier && t.TextR, hadFlavor = earlier && t.FlavorR;
+        auto take = [&](const char* field, std::optional<QString>& slot) {
+            if (o.contains(QLatin1String(field)) && !(earlier && slot))
+                slot = Str(o, field);
         };
         take("NameR", t.NameR);
         take("TypeR", t.TypeR);
@@ -467,6 +477,31 @@ std::map<std::pair<QString, QString>, TExtraText> ReadExtra(const std::string& f
         take("FlavorR", t.FlavorR);
         for (const QJsonValue& f : o.value(QLatin1String("Corrects")).toArray())
             t.Corrects << f.toString();
+        for (const QJsonValue& other : o.value(QLatin1String("Other")).toArray()) {
+            const QJsonObject x = other.toObject();
+            if (x.contains(QLatin1String("Text")) && !hadText)
+                t.OtherTexts.emplace_back(Str(x, "Text"), Str(x, "TextR"));
+            if (x.contains(QLatin1String("Flavor")) && !hadFlavor)
+                t.OtherFlavors.emplace_back(Str(x, "Flavor"), Str(x, "FlavorR"));
+        }
+    }
+}
+
+// The project's own Russian texts by (name, set); set "" stands for every set. Each
+// source is a file or a folder of files (read in name order); a later one's fields
+// go over an earlier one's.
+std::map<std::pair<QString, QString>, TExtraText> ReadExtra(const std::vector<std::string>& sources)
+{
+    std::map<std::pair<QString, QString>, TExtraText> extra;
+    for (const std::string& source : sources) {
+        const QString path = QFile::decodeName(source.c_str());
+        if (QFileInfo(path).isDir()) {
+            QDir dir(path);
+            for (const QString& f : dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+                ReadExtraFile(dir.filePath(f), extra);
+        } else {
+            ReadExtraFile(path, extra);
+        }
     }
     return extra;
 }
@@ -540,24 +575,29 @@ void TMtgJsonImport::Run(TTable& table)
     const TReport report = [this](const QString& line) { Report.push_back(line.toStdString()); };
     TRussianData ru = ReadRussian(RussianDir);
     ReadGlossaryTypes(GlossaryFile, ru);
-    const auto extra = ReadExtra(RussianExtraFile);
+    const auto extra = ReadExtra(RussianExtraFiles);
 
     // The sets in the program's order, whatever the order of the files.
     std::map<size_t, QJsonObject> setsInOrder;
-    for (const std::string& path : SetFiles) {
+    std::vector<std::string> setFiles = SetFiles;
+    if (!SetFolder.empty())
+        for (const TSetInfo& info : AllSets())
+            if (info.InCardBase)
+                setFiles.push_back(SetFolder + "/" + std::string(info.MtgJson) + ".json");
+    for (const std::string& path : setFiles) {
         QJsonObject set = ReadJsonObject(QFile::decodeName(path.c_str()));
         const std::string longCode = Str(set, "code").toStdString();
         const std::string code = SetCodeOf(longCode);
         if (code.empty())
             throw EMtgJsonError(path + ": the set " + longCode + " is not one the program knows");
-        const size_t index = size_t(std::find(SetCodes.begin(), SetCodes.end(), code) - SetCodes.begin());
+        const size_t index = size_t(SetIndex(code));
         if (!setsInOrder.emplace(index, std::move(set)).second)
             throw EMtgJsonError(path + ": the set " + longCode + " is given twice");
     }
 
     std::vector<TRecord> records;
     for (const auto& [index, set] : setsInOrder) {
-        const QString code = QString::fromStdString(std::string(SetCodes[index]));
+        const QString code = QString::fromStdString(std::string(AllSets()[index].Code));
 
         std::map<QString, std::vector<TRecord>> normal;              // by name
         std::map<std::pair<QString, int>, std::vector<QJsonObject>> split; // by names and id
@@ -726,6 +766,7 @@ void TMtgJsonImport::Run(TTable& table)
 
         // The project's own texts: for this set first, then for every set.
         TExtraText own;
+        bool ownTextForSet = false, ownFlavorForSet = false;
         for (const QString& set : {r.Set, QString()}) {
             const auto it = extra.find({r.Name, set});
             if (it == extra.end())
@@ -735,13 +776,31 @@ void TMtgJsonImport::Run(TTable& table)
             if (!own.TextR) own.TextR = it->second.TextR;
             if (!own.FlavorR) own.FlavorR = it->second.FlavorR;
             own.Corrects << it->second.Corrects;
+            // A printing whose English differs from the first one's has words of its own
+            // (never over an entry for this very set).
+            const bool setEntry = !set.isEmpty();
+            for (const auto& [english, russian] : it->second.OtherTexts)
+                if (english == r.Text && !russian.isEmpty() && (setEntry || !ownTextForSet)) {
+                    own.TextR = russian;
+                    own.TextFromOther = true;
+                }
+            for (const auto& [english, russian] : it->second.OtherFlavors)
+                if (english == r.Flavor && (setEntry || !ownFlavorForSet))
+                    own.FlavorR = russian;
+            if (setEntry) {
+                ownTextForSet = own.TextR.has_value();
+                ownFlavorForSet = own.FlavorR.has_value();
+            }
         }
         auto choose = [&](const char* field, const std::optional<QString>& officialValue,
                           const std::optional<QString>& ownValue, const QString& fallback) {
             if (ownValue && own.Corrects.contains(QLatin1String(field)))
                 return *ownValue;
             if (officialValue && !officialValue->isEmpty()) {
-                if (ownValue && *ownValue != *officialValue)
+                // (A later printing's words of a card whose official text stands for every
+                // printing are no text of ours that goes unused.)
+                if (ownValue && *ownValue != *officialValue
+                    && !(own.TextFromOther && field == QLatin1String("TextR")))
                     report(where + QStringLiteral(": the project's own %1 is not used: the official one stands")
                                        .arg(QLatin1String(field)));
                 return *officialValue;
@@ -763,7 +822,7 @@ void TMtgJsonImport::Run(TTable& table)
 
     // The sets' order, then the collector numbers.
     auto setIndex = [](const QString& code) {
-        return std::find(SetCodes.begin(), SetCodes.end(), code.toStdString()) - SetCodes.begin();
+        return SetIndex(code.toStdString());
     };
     std::stable_sort(records.begin(), records.end(), [&](const TRecord& a, const TRecord& b) {
         const auto ia = setIndex(a.Set), ib = setIndex(b.Set);

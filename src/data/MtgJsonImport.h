@@ -1,6 +1,6 @@
 #pragma once
 // The card base made from public card data: the set files of MTGJSON (version 3) for
-// the eight sets, the Russian names and Russian-language printings of later sets, and
+// the sets of the set table (Sets.h), the Russian names and Russian-language printings of later sets, and
 // the project's own Russian texts.
 //
 // One record per card and art variant:
@@ -39,6 +39,9 @@
 // The project's own Russian texts ("--russian-extra"): a JSON array of objects with
 // "Name", optionally "Set" (absent: every set), and any of "NameR", "TypeR", "TextR",
 // "FlavorR", texts in the markup above. An entry for one set goes before one for all.
+// An entry may also hold "Other": a list of the Russian of later printings whose English
+// differs from the first printing's, each {"Text": English, "TextR": Russian} or
+// {"Flavor": English, "FlavorR": Russian}, taken by the record whose English it is.
 // An official text stands over the project's own, except for the fields an entry lists
 // in "Corrects" (an official text of a later printing that names what the card's own
 // time did not have, or lost a paragraph break).
@@ -61,7 +64,11 @@ class TMtgJsonImport {
 public:
     std::vector<std::string> SetFiles; // native paths of the eight set files
     std::string RussianDir;            // folder of the Russian data; empty: none
-    std::string RussianExtraFile;      // the project's own Russian texts; empty: none
+    // The project's own Russian texts: files, or folders of files; none: none.
+    std::vector<std::string> RussianExtraFiles;
+    // Alternatively to SetFiles: the folder holding the MTGJSON file of every set of
+    // the set table that the card base ships (<MTGJSON code>.json).
+    std::string SetFolder;
     // The project's glossary (its "types": English type words and phrases -> Russian),
     // which translates the type lines that have no official Russian; empty: none.
     std::string GlossaryFile;

@@ -23,6 +23,8 @@ bool DrawReminderText = true;
 bool PrintGrayscale = false;
 bool PrintForPlayCard = false;
 std::string PrintOutputName;
+std::string FilterSetCodes;
+bool FilterSetCodesKnown = false;
 std::string MainDir = DefaultMainDir();
 
 std::string AppDir;
@@ -132,6 +134,8 @@ void ResetSettings()
     PrintGrayscale = false;
     PrintForPlayCard = false;
     PrintOutputName.clear();
+    FilterSetCodes.clear();
+    FilterSetCodesKnown = false;
     MainDir = DefaultMainDir();
 }
 
@@ -356,16 +360,21 @@ void ReadSettings(QSettings& user, QSettings* game)
         }
     };
 
-    if (game && game->status() == QSettings::NoError && game->contains("MainDir"))
+    // A text value; a text store splits one at unquoted commas, joined again here.
+    auto readText = [&readOne](QSettings& store, const char* name, const char* joiner, std::string& value) {
         readOne([&] {
-            const QVariant v = game->value("MainDir");
+            const QVariant v = store.value(name);
             if (v.typeId() == QMetaType::QString)
-                MainDir = v.toString().toStdString();
-            else if (v.typeId() == QMetaType::QStringList) // a text store splits at unquoted commas
-                MainDir = v.toStringList().join(", ").toStdString();
+                value = v.toString().toStdString();
+            else if (v.typeId() == QMetaType::QStringList)
+                value = v.toStringList().join(QString::fromLatin1(joiner)).toStdString();
             else
-                InvalidType("MainDir");
+                InvalidType(name);
         });
+    };
+
+    if (game && game->status() == QSettings::NoError && game->contains("MainDir"))
+        readText(*game, "MainDir", ", ", MainDir);
 
     if (user.status() == QSettings::NoError) {
         if (user.contains("PrintGrayscale"))
@@ -378,16 +387,12 @@ void ReadSettings(QSettings& user, QSettings* game)
             readOne([&] { CardTextType = static_cast<uint8_t>(ReadInteger(user, "CardTextType") & 0xFF); });
         if (user.contains("DrawReminderText"))
             readOne([&] { DrawReminderText = ReadInteger(user, "DrawReminderText") != 0; });
+        if (user.contains("FilterSets")) {
+            readText(user, "FilterSets", ",", FilterSetCodes);
+            FilterSetCodesKnown = true;
+        }
         if (user.contains("PrintOutput"))
-            readOne([&] {
-                const QVariant v = user.value("PrintOutput");
-                if (v.typeId() == QMetaType::QString)
-                    PrintOutputName = v.toString().toStdString();
-                else if (v.typeId() == QMetaType::QStringList)
-                    PrintOutputName = v.toStringList().join(", ").toStdString();
-                else
-                    InvalidType("PrintOutput");
-            });
+            readText(user, "PrintOutput", ", ", PrintOutputName);
     }
     if (!errors.empty())
         throw ESettingsError(errors);
@@ -414,6 +419,8 @@ void WriteSettings(QSettings& user)
     user.setValue("CardTextType", int(CardTextType));
     user.setValue("DrawReminderText", DrawReminderText ? 1 : 0);
     user.setValue("PrintOutput", QString::fromStdString(PrintOutputName));
+    if (FilterSetCodesKnown)
+        user.setValue("FilterSets", QString::fromStdString(FilterSetCodes));
     user.sync();
     if (user.status() == QSettings::AccessError)
         throw failure("The file or its folder cannot be written");

@@ -36,6 +36,11 @@ extern bool PrintForPlayCard;
 // The print dialog's output as last chosen: a printer's name, "pdf" for the PDF file
 // or "bmp" for the page bitmaps (UTF-8); empty: the system's default printer.
 extern std::string PrintOutputName;
+// The sets the card filter lets through, by their two-letter codes joined by ","
+// (codes of sets the program does not know are kept, and mean nothing); not known:
+// every set (a settings file of before the filter was kept).
+extern std::string FilterSetCodes;
+extern bool FilterSetCodesKnown;
 // Folder of the card game's own installation (encyclopedia pictures below it), no
 // trailing separator. Only ever read from the game's store, never written.
 extern std::string MainDir;

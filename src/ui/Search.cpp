@@ -1,5 +1,7 @@
 #include "ui/Search.h"
 
+#include "data/Sets.h"
+
 #include "data/DataModule.h"
 #include "ui/DialogHooks.h"
 #include "ui/ErrorHandling.h"
@@ -11,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QSignalBlocker>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -31,6 +34,15 @@ constexpr int kGroupWidth = 105;
 constexpr int kGroupHeight = 153;
 constexpr int kToggleTop = 160;
 constexpr int kToggleWidth = 61;
+// The set list: every set of the set table under the heading of its group (the
+// editions, each block, Portal and the starters), in a taller, wider group that
+// scrolls; the types and colours beside it.
+constexpr int kSetGroupWidth = 200;
+constexpr int kSetListRows = 22;
+constexpr int kSetGroupHeight = 18 + kSetListRows * kItemHeight + 2 + 6;
+constexpr int kTypesLeft = 4 + kSetGroupWidth + 4;
+constexpr int kFormWidth = kTypesLeft + 2 * 108;
+constexpr int kFormHeight = kGroupTop + kSetGroupHeight + 4 + 17 + 6;
 constexpr int kToggleHeight = 17;
 
 // The lists' check boxes drawn plainly over the style's own, where the style's click
@@ -94,7 +106,11 @@ public:
     }
 };
 
-QListWidget* CheckList(QGroupBox* group, const char* name, std::initializer_list<const char*> items)
+// The set index of an item of the set list (-1 for a group's heading).
+constexpr int kSetIndexRole = Qt::UserRole + 1;
+
+QListWidget* CheckList(QGroupBox* group, const char* name, std::initializer_list<const char*> items,
+                       int width = kGroupWidth, int rows = kListItems)
 {
     auto* list = new QListWidget(group);
     list->setItemDelegate(new TCheckBoxDelegate(list));
@@ -105,7 +121,7 @@ QListWidget* CheckList(QGroupBox* group, const char* name, std::initializer_list
     list->setTextElideMode(Qt::ElideNone);
     // Room for the longest list (eight items) without scrolling, at the form scale.
     const int itemHeight = Scaled(kItemHeight);
-    list->setGeometry(3, 18, Scaled(kGroupWidth) - 2 * Scaled(3), kListItems * itemHeight + 2 * list->frameWidth());
+    list->setGeometry(3, 18, Scaled(width) - 2 * Scaled(3), rows * itemHeight + 2 * list->frameWidth());
     MarkScaled(list); // placed in designed pixels, sized for the scale
     for (const char* text : items) {
         auto* item = new QListWidgetItem(U8(text), list);
@@ -116,19 +132,21 @@ QListWidget* CheckList(QGroupBox* group, const char* name, std::initializer_list
     return list;
 }
 
-QGroupBox* Group(QWidget* parent, const char* name, const char* caption, int x)
+QGroupBox* Group(QWidget* parent, const char* name, const char* caption, int x, int width = kGroupWidth,
+                 int height = kGroupHeight)
 {
     auto* group = new QGroupBox(U8(caption), parent);
     group->setObjectName(QString::fromLatin1(name));
-    group->setGeometry(x, kGroupTop, kGroupWidth, kGroupHeight);
+    group->setGeometry(x, kGroupTop, width, height);
     return group;
 }
 
-QPushButton* ToggleButton(QWidget* parent, const char* name, int groupX)
+QPushButton* ToggleButton(QWidget* parent, const char* name, int groupX, int groupWidth = kGroupWidth,
+                          int top = kToggleTop)
 {
     auto* button = new QPushButton(U8("Нет"), parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(groupX + (kGroupWidth - kToggleWidth) / 2, kToggleTop, kToggleWidth, kToggleHeight);
+    button->setGeometry(groupX + (groupWidth - kToggleWidth) / 2, top, kToggleWidth, kToggleHeight);
     button->setProperty("Tag", 1);
     button->setAutoDefault(false);
     return button;
@@ -136,17 +154,17 @@ QPushButton* ToggleButton(QWidget* parent, const char* name, int groupX)
 
 } // namespace
 
-TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, 333, 227), FData(data)
+TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, kFormWidth, kFormHeight), FData(data)
 {
     setObjectName(U8("SearchForm"));
     setWindowTitle(U8("Настройка фильтра"));
 
-    SetGroup = Group(this, "SetGroup", "Набор", 4);
-    TypeGroup = Group(this, "TypeGroup", "Тип карты", 112);
-    ColorGroup = Group(this, "ColorGroup", "Цвет карты", 220);
-    SetListBox = CheckList(SetGroup, "SetListBox",
-                           {"7 Редакция", "Вторжение", "Миросвод", "Апокалипсис", "Одиссея", "Мучение",
-                            "Правосудие", "Натиск"});
+    SetGroup = Group(this, "SetGroup", "Набор", 4, kSetGroupWidth, kSetGroupHeight);
+    TypeGroup = Group(this, "TypeGroup", "Тип карты", kTypesLeft);
+    ColorGroup = Group(this, "ColorGroup", "Цвет карты", kTypesLeft + 108);
+    SetListBox = CheckList(SetGroup, "SetListBox", {}, kSetGroupWidth, kSetListRows);
+    SetListBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    FillSetList();
     TypeListBox = CheckList(TypeGroup, "TypeListBox",
                             {"Артефакт", "Действие", "Заклятие", "Колдовство", "Существо", "Земля"});
     ColorListBox = CheckList(ColorGroup, "ColorListBox",
@@ -158,34 +176,35 @@ TSearchForm::TSearchForm(TData* data, QWidget* parent) : TDialogForm(parent, 333
     QListWidgetItem* multi = ColorListBox->item(MultiColorItem);
     multi->setFlags(multi->flags() | Qt::ItemIsUserTristate);
 
-    SetResetButton = ToggleButton(this, "SetResetButton", 4);
-    TypeResetButton = ToggleButton(this, "TypeResetButton", 112);
-    ColorResetButton = ToggleButton(this, "ColorResetButton", 220);
+    SetResetButton = ToggleButton(this, "SetResetButton", 4, kSetGroupWidth, kGroupTop + kSetGroupHeight + 4);
+    TypeResetButton = ToggleButton(this, "TypeResetButton", kTypesLeft);
+    ColorResetButton = ToggleButton(this, "ColorResetButton", kTypesLeft + 108);
     for (QPushButton* button : {SetResetButton, TypeResetButton, ColorResetButton})
         connect(button, &QPushButton::clicked, this, [this, button] { Guarded([&] { SetResetButtonClick(button); }); });
 
     SortLabel = new QLabel(U8("Сортировать по"), this);
     SortLabel->setObjectName(U8("SortLabel"));
-    SortLabel->setGeometry(8, 184, 120, 14);
+    SortLabel->setGeometry(kTypesLeft + 4, 184, 120, 14);
     SortCombo = new QComboBox(this);
     SortCombo->setObjectName(U8("SortCombo"));
     SortCombo->addItem(U8("Названию"));
     SortCombo->addItem(U8("Стоимости"));
-    SortCombo->setGeometry(8, 200, 121, 21);
+    SortCombo->setGeometry(kTypesLeft + 4, 200, 121, 21);
     SortLabel->setBuddy(SortCombo);
 
     OkButton = new QPushButton(U8("ОК"), this);
     OkButton->setObjectName(U8("OkButton"));
-    OkButton->setGeometry(172, 198, 75, 23);
+    OkButton->setGeometry(kFormWidth - 164, kFormHeight - 29, 75, 23);
     OkButton->setDefault(true);
     connect(OkButton, &QPushButton::clicked, this, [this] { Guarded([this] { OkButtonClick(); }); });
     CancelButton = new QPushButton(U8("Отменить"), this);
     CancelButton->setObjectName(U8("CancelButton"));
-    CancelButton->setGeometry(252, 198, 75, 23);
+    CancelButton->setGeometry(kFormWidth - 84, kFormHeight - 29, 75, 23);
     CancelButton->setAutoDefault(false);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    setTabOrder(SetListBox, TypeListBox);
+    setTabOrder(SetListBox, SetResetButton);
+    setTabOrder(SetResetButton, TypeListBox);
     setTabOrder(TypeListBox, ColorListBox);
     setTabOrder(ColorListBox, SortCombo);
     setTabOrder(SortCombo, OkButton);
@@ -202,7 +221,15 @@ void TSearchForm::FormShow()
         for (int i = 0; i < list->count() && i < int(flags.size()); ++i)
             list->item(i)->setCheckState(flags[i] ? Qt::Checked : Qt::Unchecked);
     };
-    fill(SetListBox, FData->FilterSets);
+    {
+        const QSignalBlocker quiet(SetListBox);
+        for (int i = 0; i < SetListBox->count(); ++i) {
+            const int set = SetListBox->item(i)->data(kSetIndexRole).toInt();
+            if (set >= 0 && set < int(FData->FilterSets.size()))
+                SetListBox->item(i)->setCheckState(FData->FilterSets[size_t(set)] ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    UpdateSetHeadings();
     fill(TypeListBox, FData->FilterTypes);
     fill(ColorListBox, FData->FilterColors);
     if (FData->FilterMultiExact)
@@ -228,8 +255,89 @@ void TSearchForm::SetResetButtonClick(QPushButton* button)
     const int tag = -button->property("Tag").toInt();
     button->setProperty("Tag", tag);
     button->setText(tag > 0 ? U8("Нет") : U8("Все"));
+    const QSignalBlocker quiet(list);
     for (int i = 0; i < list->count(); ++i)
         list->item(i)->setCheckState(tag > 0 ? Qt::Checked : Qt::Unchecked);
+}
+
+void TSearchForm::FillSetList()
+{
+    // The groups in the order of their first set, the editions first; each heading
+    // checks or clears its sets, and shows grayed when only some are chosen.
+    std::vector<std::string_view> groups;
+    for (const TSetInfo& set : AllSets())
+        if (set.InCardBase && std::find(groups.begin(), groups.end(), set.Group) == groups.end())
+            groups.push_back(set.Group);
+    std::stable_partition(groups.begin(), groups.end(), [](std::string_view g) { return g == "Редакции"; });
+    std::stable_partition(groups.begin(), groups.end(), [](std::string_view g) {
+        return g.find("Портал") == std::string_view::npos;
+    });
+    const QFont bold = [this] {
+        QFont f = SetListBox->font();
+        f.setBold(true);
+        return f;
+    }();
+    for (size_t g = 0; g < groups.size(); ++g) {
+        auto* heading = new QListWidgetItem(QString::fromUtf8(groups[g].data(), qsizetype(groups[g].size())),
+                                            SetListBox);
+        heading->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        heading->setCheckState(Qt::Checked);
+        heading->setFont(bold);
+        heading->setData(kSetIndexRole, -1);
+        heading->setSizeHint(QSize(0, Scaled(kItemHeight)));
+        for (size_t i = 0; i < AllSets().size(); ++i) {
+            const TSetInfo& set = AllSets()[i];
+            if (set.Group != groups[g] || !set.InCardBase)
+                continue;
+            auto* item = new QListWidgetItem(QStringLiteral("    ") + QString::fromUtf8(set.NameR.data(),
+                                                                                        qsizetype(set.NameR.size())),
+                                             SetListBox);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Checked);
+            item->setData(kSetIndexRole, int(i));
+            item->setToolTip(QString::fromUtf8(set.Name.data(), qsizetype(set.Name.size())) + QStringLiteral(" (")
+                             + QString::fromLatin1(set.Code.data(), qsizetype(set.Code.size())) + QStringLiteral(")"));
+            item->setSizeHint(QSize(0, Scaled(kItemHeight)));
+        }
+    }
+    connect(SetListBox, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        if (FUpdatingHeadings)
+            return;
+        if (item->data(kSetIndexRole).toInt() < 0) {
+            // A heading: its sets follow it.
+            const Qt::CheckState state = item->checkState() == Qt::Unchecked ? Qt::Unchecked : Qt::Checked;
+            FUpdatingHeadings = true;
+            for (int i = SetListBox->row(item) + 1;
+                 i < SetListBox->count() && SetListBox->item(i)->data(kSetIndexRole).toInt() >= 0; ++i)
+                SetListBox->item(i)->setCheckState(state);
+            FUpdatingHeadings = false;
+        }
+        UpdateSetHeadings();
+    });
+}
+
+void TSearchForm::UpdateSetHeadings()
+{
+    FUpdatingHeadings = true;
+    QListWidgetItem* heading = nullptr;
+    int on = 0, all = 0;
+    auto close = [&] {
+        if (heading)
+            heading->setCheckState(on == 0 ? Qt::Unchecked : on == all ? Qt::Checked : Qt::PartiallyChecked);
+    };
+    for (int i = 0; i < SetListBox->count(); ++i) {
+        QListWidgetItem* item = SetListBox->item(i);
+        if (item->data(kSetIndexRole).toInt() < 0) {
+            close();
+            heading = item;
+            on = all = 0;
+        } else {
+            ++all;
+            on += item->checkState() == Qt::Checked ? 1 : 0;
+        }
+    }
+    close();
+    FUpdatingHeadings = false;
 }
 
 void TSearchForm::OkButtonClick()
@@ -239,7 +347,11 @@ void TSearchForm::OkButtonClick()
             for (int i = 0; i < list->count() && i < int(flags.size()); ++i)
                 flags[i] = list->item(i)->checkState() == Qt::Checked;
         };
-        store(SetListBox, FData->FilterSets);
+        for (int i = 0; i < SetListBox->count(); ++i) {
+            const int set = SetListBox->item(i)->data(kSetIndexRole).toInt();
+            if (set >= 0 && set < int(FData->FilterSets.size()))
+                FData->FilterSets[size_t(set)] = SetListBox->item(i)->checkState() == Qt::Checked;
+        }
         store(TypeListBox, FData->FilterTypes);
         store(ColorListBox, FData->FilterColors);
         FData->SortChoice = SortCombo->currentIndex() == 1 ? 1 : 0;

@@ -52,7 +52,11 @@ public:
 
 private:
     QListWidget* ListOf(QPushButton* button) const;
+    void FillSetList();
+    // Each group's heading: checked, cleared or grayed after its sets.
+    void UpdateSetHeadings();
     TData* FData;
+    bool FUpdatingHeadings = false;
 };
 
 // The instance of the running program (null before CreateSearchForm).

@@ -555,3 +555,37 @@ TEST_F(DataModuleTest, CardBaseErrorsNameTheFileAndTheFieldsAreCheckedOnLoad)
     EXPECT_EQ(ReadFileBytes(base), good);
     QFile::setPermissions(base, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
+
+// The card filter's sets are kept by their codes: a settings file without them (of
+// before) lets every set through, codes the program does not know mean nothing, and
+// the chosen sets are written back by code at the end.
+TEST_F(DataModuleTest, TheFilterKeepsItsSetsByCode)
+{
+    WriteFolderBase(SampleCards());
+    FilterSetCodesKnown = false;
+    {
+        auto d = Create();
+        ASSERT_TRUE(d->Ready);
+        for (const TSetInfo& s : AllSets())
+            EXPECT_TRUE(d->SetFilterOn(s.Code)) << s.Code;
+        d->SetAllSetFilters(false);
+        d->SetSetFilter("JU", true);
+        d->SetSetFilter("IN", true);
+    }
+    EXPECT_TRUE(FilterSetCodesKnown);
+    EXPECT_EQ(FilterSetCodes, "IN,JU"); // in the table's order
+    {
+        auto d = Create(); // read back from the settings file
+        for (const TSetInfo& s : AllSets())
+            EXPECT_EQ(d->SetFilterOn(s.Code), s.Code == "JU" || s.Code == "IN") << s.Code;
+        d->SetAllSetFilters(false);
+    }
+    FilterSetCodes = "JU,XX,7E";
+    WriteSettings();
+    {
+        auto d = Create();
+        for (const TSetInfo& s : AllSets())
+            EXPECT_EQ(d->SetFilterOn(s.Code), s.Code == "JU" || s.Code == "7E") << s.Code;
+    }
+    ResetSettings();
+}

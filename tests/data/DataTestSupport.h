@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonDocument>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -17,6 +18,16 @@
 #include <vector>
 
 namespace datatest {
+
+// A JSON file of the sources (an empty document when it cannot be read).
+inline QJsonDocument ReadJsonFile(const char* path)
+{
+    QFile f(QString::fromUtf8(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return QJsonDocument();
+    return QJsonDocument::fromJson(f.readAll());
+}
+
 
 inline std::string W(const char* utf8) { return Utf8ToWin1251(utf8); }
 

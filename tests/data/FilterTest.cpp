@@ -78,12 +78,12 @@ TEST_F(FilterTest, CasesOfSetsTypesAndColours)
                                        "Ritual", "Forest", "Gold", "Wisp"};
     const FilterCase cases[] = {
         {"everything on", [](TData&) {}, all},
-        {"only 7E", [](TData& d) { Only(d.FilterSets, {0}); }, {"Elf", "Forest", "Wisp"}},
-        {"all but 7E", [](TData& d) { d.FilterSets.fill(true); d.FilterSets[0] = false; },
+        {"only 7E", [](TData& d) { d.SetAllSetFilters(false); d.SetSetFilter("7E", true); }, {"Elf", "Forest", "Wisp"}},
+        {"all but 7E", [](TData& d) { d.SetAllSetFilters(true); d.SetSetFilter("7E", false); },
          {"Hero", "Relic", "Golem", "Bolt", "Aura", "Altar", "Ritual", "Gold"}},
-        {"no set", [](TData& d) { d.FilterSets.fill(false); }, {}},
-        {"artifacts: Legendary Artifact yes, Artifact Creature no",
-         [](TData& d) { Only(d.FilterTypes, {tArtifact}); }, {"Relic"}},
+        {"no set", [](TData& d) { d.SetAllSetFilters(false); }, {}},
+        {"artifacts: Legendary Artifact and Artifact Creature",
+         [](TData& d) { Only(d.FilterTypes, {tArtifact}); }, {"Relic", "Golem"}},
         {"creatures incl. legendary and artifact creatures",
          [](TData& d) { Only(d.FilterTypes, {tCreature}); }, {"Elf", "Hero", "Golem", "Gold", "Wisp"}},
         {"Enchant and Enchantment", [](TData& d) { Only(d.FilterTypes, {tEnchantment}); }, {"Aura", "Altar"}},
@@ -109,11 +109,11 @@ TEST_F(FilterTest, CasesOfSetsTypesAndColours)
         {"red and black", [](TData& d) { Only(d.FilterColors, {cRed, cBlack}); }, {"Bolt", "Altar", "Ritual"}},
         {"no colour", [](TData& d) { d.FilterColors.fill(false); }, {}},
         {"groups combine: 7E creatures that are green",
-         [](TData& d) { Only(d.FilterSets, {0}); Only(d.FilterTypes, {tCreature}); Only(d.FilterColors, {cGreen}); },
+         [](TData& d) { d.SetAllSetFilters(false); d.SetSetFilter("7E", true); Only(d.FilterTypes, {tCreature}); Only(d.FilterColors, {cGreen}); },
          {"Elf"}},
     };
     for (const auto& c : cases) {
-        D->FilterSets.fill(true);
+        D->SetAllSetFilters(true);
         D->FilterTypes.fill(true);
         D->FilterColors.fill(true);
         D->FilterMultiExact = false;

@@ -96,7 +96,7 @@ TEST_F(CardPictureTest, ThePictureFollowsTheFocusedGrid)
 TEST_F(CardPictureTest, AnEmptyListShowsTheCardBack)
 {
     Form->FindEdit->setFocus();
-    DataModule->FilterSets.fill(false);
+    DataModule->SetAllSetFilters(false);
     Trigger(Form->aFilter);
     EXPECT_TRUE(Form->CurrentCard.Name.empty());
     Form->UpdateImageCardNow();

@@ -45,7 +45,7 @@ TEST_F(DeckEditingTest, AddingTheListsCardByEnterButtonDoubleClickAndMenu)
 
 TEST_F(DeckEditingTest, AddingWithAnEmptyCardListChangesNothing)
 {
-    DataModule->FilterSets.fill(false);
+    DataModule->SetAllSetFilters(false);
     Trigger(Form->aFilter);
     ASSERT_EQ(Cards().RecordCount(), 0);
     EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: 0"));
@@ -158,7 +158,7 @@ TEST_F(DeckEditingTest, FindingTheDecksCardInTheList)
     EXPECT_EQ(CardName(), "Wonder");
 
     // A card the filter hides is not found; the list stays where it was.
-    DataModule->FilterSets[6] = false; // JU: Wonder
+    DataModule->SetSetFilter("JU", false); // JU: Wonder
     Trigger(Form->aFilter);
     SelectCard("Blaze");
     Form->miFindInBase->trigger();

@@ -244,7 +244,7 @@ TEST_F(EditFormTest, NoCurrentCardDoesNothing)
     Trigger(Form->aEditCard);
     EXPECT_EQ(Openings, 0);
     // An empty card list: the card back is shown.
-    DataModule->FilterSets.fill(false);
+    DataModule->SetAllSetFilters(false);
     DialogHooks.Filter = [](QWidget*) { return true; };
     Trigger(Form->aFilter);
     ASSERT_EQ(Cards().RecordCount(), 0);

@@ -54,7 +54,7 @@ TEST_F(FindAsYouTypeTest, CardsHiddenByTheFilterAreNotFound)
 {
     // Judgment (JU) off: Mirari's Wake is hidden, so its full name finds the longest
     // prefix among the visible names, Mirari (OD).
-    DataModule->FilterSets[6] = false;
+    DataModule->SetSetFilter("JU", false);
     Trigger(Form->aFilter);
     const QString label = Form->CardsCardCountLabel->text();
     Type("Mirari's Wake");

@@ -25,6 +25,19 @@ QList<Qt::CheckState> All(int n, Qt::CheckState s)
     return QList<Qt::CheckState>(n, s);
 }
 
+// Whether a row of the set list is a group's heading, and the heading row of a row.
+bool IsHeading(QListWidget* list, int row)
+{
+    const QVariant set = list->item(row)->data(Qt::UserRole + 1);
+    return set.isValid() && set.toInt() < 0;
+}
+int GroupOf(QListWidget* list, int row)
+{
+    while (row >= 0 && !IsHeading(list, row))
+        --row;
+    return row;
+}
+
 // Clicks the check box of a list item with the mouse.
 void ClickCheckBox(QListWidget* list, int row)
 {
@@ -44,7 +57,7 @@ TEST_F(SearchFormTest, FirstOpeningTogglesAndCaptionsKeptBetweenOpenings)
     const int all = Cards().RecordCount();
     OnOpen<TSearchForm>([&](TSearchForm& f) {
         EXPECT_EQ(f.windowTitle(), Q("Настройка фильтра"));
-        EXPECT_EQ(States(f.SetListBox), All(8, Qt::Checked));
+        EXPECT_EQ(States(f.SetListBox), All(f.SetListBox->count(), Qt::Checked));
         EXPECT_EQ(States(f.TypeListBox), All(6, Qt::Checked));
         EXPECT_EQ(States(f.ColorListBox), All(8, Qt::Checked)); // "Многоцветный" checked, not grayed
         EXPECT_EQ(f.SortCombo->currentText(), Q("Названию"));
@@ -57,7 +70,7 @@ TEST_F(SearchFormTest, FirstOpeningTogglesAndCaptionsKeptBetweenOpenings)
         EXPECT_EQ(f.ColorResetButton->text(), Q("Все"));
         EXPECT_EQ(f.ColorResetButton->property("Tag").toInt(), -1);
         EXPECT_EQ(States(f.ColorListBox), All(8, Qt::Unchecked));
-        EXPECT_EQ(States(f.SetListBox), All(8, Qt::Checked)); // only its own list
+        EXPECT_EQ(States(f.SetListBox), All(f.SetListBox->count(), Qt::Checked)); // only its own list
         // White checked by hand; the button is not adjusted to it.
         f.ColorListBox->item(0)->setCheckState(Qt::Checked);
         f.OkButton->click();
@@ -91,7 +104,9 @@ TEST_F(SearchFormTest, FirstOpeningTogglesAndCaptionsKeptBetweenOpenings)
 }
 
 // Every item whole inside its list, and a click on an item's text, near its top or
-// bottom edge as well as in its middle, toggles that item and no other.
+// bottom edge as well as in its middle, toggles that item and no other (in the set
+// list a set's click also grays its group's heading, and a heading's click takes its
+// sets along).
 TEST_F(SearchFormTest, EveryItemWholeAndAClickOnItsTextTogglesIt)
 {
     OnOpen<TSearchForm>([&](TSearchForm& f) {
@@ -107,9 +122,13 @@ TEST_F(SearchFormTest, EveryItemWholeAndAClickOnItsTextTogglesIt)
                     const Qt::CheckState before = list->item(row)->checkState();
                     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, text);
                     EXPECT_NE(list->item(row)->checkState(), before) << row << " at " << y;
+                    const bool heading = IsHeading(list, row);
                     for (int other = 0; other < list->count(); ++other)
-                        if (other != row)
+                        if (other != row && !IsHeading(list, other) && !(heading && GroupOf(list, other) == row))
                             EXPECT_EQ(list->item(other)->checkState(), Qt::Checked) << other;
+                    if (heading)
+                        for (int other = row + 1; other < list->count() && !IsHeading(list, other); ++other)
+                            EXPECT_EQ(list->item(other)->checkState(), Qt::Unchecked) << other;
                     // Back to checked (the grayed item takes two more clicks).
                     while (list->item(row)->checkState() != Qt::Checked)
                         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, text);
@@ -225,10 +244,10 @@ TEST_F(SearchFormTest, OkResortsTheListByTheDisplayedNameOrByCost)
 TEST_F(SearchFormTest, LayoutShowsEveryTextWhole)
 {
     ASSERT_TRUE(SearchForm);
-    EXPECT_EQ(SearchForm->size(), QSize(333, 227));
+    EXPECT_EQ(SearchForm->size(), QSize(424, 409));
     EXPECT_EQ(LayoutFaults(SearchForm), "");
-    // The longest list shows its eight items without scrolling.
-    const QRect last = SearchForm->SetListBox->visualItemRect(SearchForm->SetListBox->item(7));
+    // The set list shows the card base's sets and their groups without scrolling.
+    const QRect last = SearchForm->SetListBox->visualItemRect(SearchForm->SetListBox->item(SearchForm->SetListBox->count() - 1));
     EXPECT_TRUE(SearchForm->SetListBox->viewport()->rect().contains(last));
 }
 

@@ -19,8 +19,8 @@ TEST_F(ViewCommandsTest, FilterAppliesTheStoredStateOnlyWhenConfirmed)
 
     // The dialog is cancelled: nothing changes, although the flags were touched.
     DialogHooks.Filter = [&](QWidget*) {
-        DataModule->FilterSets.fill(false);
-        DataModule->FilterSets[0] = true; // 7E only
+        DataModule->SetAllSetFilters(false);
+        DataModule->SetSetFilter("7E", true); // 7E only
         DataModule->SortChoice = 1;
         return false;
     };

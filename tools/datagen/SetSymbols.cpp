@@ -172,17 +172,278 @@ QPainterPath EmblemON()
     return shield.subtracted(claws);
 }
 
-QPainterPath Emblem(const std::string& set)
+// --- The older sets' emblems, built from a few plain shapes.
+
+QPainterPath Rect(double x, double y, double w, double h)
 {
-    if (set == "7E") return Emblem7E();
-    if (set == "IN") return EmblemIN();
-    if (set == "PS") return EmblemPS();
-    if (set == "AP") return EmblemAP();
-    if (set == "OD") return EmblemOD();
-    if (set == "TO") return EmblemTO();
-    if (set == "JU") return EmblemJU();
-    if (set == "ON") return EmblemON();
-    throw Exception("No emblem for the set " + set);
+    QPainterPath p;
+    p.addRect(x, y, w, h);
+    return p;
+}
+
+QPainterPath Disc(double x, double y, double r)
+{
+    QPainterPath p;
+    p.addEllipse(QPointF(x, y), r, r);
+    return p;
+}
+
+// A star of n points (also a snowflake's or a gear's outline).
+QPainterPath Star(int n, double inner, double outer, double turn = 90)
+{
+    std::vector<QPointF> pts;
+    for (int i = 0; i < 2 * n; ++i)
+        pts.push_back(Polar(QPointF(50, 50), i % 2 ? inner : outer, turn + i * 180.0 / n));
+    return Polygon(pts);
+}
+
+// A gear: a ring of square teeth around a disc.
+QPainterPath Gear(int teeth, double hole)
+{
+    QPainterPath gear = Disc(50, 50, 36);
+    for (int i = 0; i < teeth; ++i) {
+        const double a = i * 360.0 / teeth;
+        gear.addPath(Polygon({Polar({50, 50}, 34, a - 9), Polar({50, 50}, 48, a - 6), Polar({50, 50}, 48, a + 6),
+                              Polar({50, 50}, 34, a + 9)}));
+    }
+    gear = Union(gear);
+    return hole > 0 ? gear.subtracted(Disc(50, 50, hole)) : gear;
+}
+
+QPainterPath Snowflake()
+{
+    QPainterPath flake;
+    for (int i = 0; i < 6; ++i) {
+        const double a = 90 + i * 60;
+        flake.addPath(Polygon({Polar({50, 50}, 5, a + 90), Polar({50, 50}, 48, a + 4), Polar({50, 50}, 48, a - 4),
+                               Polar({50, 50}, 5, a - 90)}));
+        for (double r : {24.0, 36.0})
+            flake.addPath(Polygon({Polar({50, 50}, r, a), Polar(Polar({50, 50}, r, a), 12, a + 45),
+                                   Polar(Polar({50, 50}, r + 4, a), 12, a + 45), Polar({50, 50}, r + 5, a)}));
+    }
+    return Union(flake);
+}
+
+QPainterPath Tower(bool fortress)
+{
+    QPainterPath t = Rect(30, 30, 40, 66);
+    for (int i = 0; i < 3; ++i)
+        t.addPath(Rect(26 + i * 17, 10, 14, 22));
+    if (fortress) {
+        t.addPath(Rect(6, 50, 24, 46));
+        t.addPath(Rect(70, 50, 24, 46));
+    }
+    t = Union(t);
+    return t.subtracted(Rect(43, 66, 14, 30));
+}
+
+QPainterPath Banner()
+{
+    QPainterPath b = Rect(12, 4, 8, 92);
+    b.addPath(Polygon({{20, 8}, {92, 8}, {74, 30}, {92, 52}, {20, 52}}));
+    return Union(b);
+}
+
+QPainterPath Palm()
+{
+    QPainterPath p = Polygon({{46, 96}, {54, 96}, {56, 40}, {48, 40}});
+    for (int i = 0; i < 5; ++i) {
+        const double a = 20 + i * 35;
+        p.addPath(Polygon({{52, 36}, Polar({52, 36}, 44, a + 8), Polar({52, 36}, 40, a - 6)}));
+    }
+    return Union(p);
+}
+
+QPainterPath Eye()
+{
+    QPainterPath e;
+    e.moveTo(2, 50);
+    e.cubicTo(30, 10, 70, 10, 98, 50);
+    e.cubicTo(70, 90, 30, 90, 2, 50);
+    e.closeSubpath();
+    return e.subtracted(Disc(50, 50, 20)).united(Disc(50, 50, 10));
+}
+
+QPainterPath Arch(bool second)
+{
+    QPainterPath a;
+    a.moveTo(8, 96);
+    a.lineTo(8, 44);
+    a.arcTo(8, 4, 84, 84, 180, -180);
+    a.lineTo(92, 96);
+    a.closeSubpath();
+    QPainterPath door;
+    door.moveTo(28, 96);
+    door.lineTo(28, 48);
+    door.arcTo(28, 24, 44, 48, 180, -180);
+    door.lineTo(72, 96);
+    door.closeSubpath();
+    QPainterPath arch = a.subtracted(door);
+    if (second)
+        arch.addPath(Rect(40, 56, 20, 8));
+    return Union(arch);
+}
+
+QPainterPath Wings()
+{
+    QPainterPath w;
+    for (int side : {-1, 1}) {
+        std::vector<QPointF> pts{{50, 60}};
+        for (int i = 0; i < 4; ++i)
+            pts.push_back({50 + side * (14 + i * 11.0), 14 + i * 10.0});
+        pts.push_back({50 + side * 48.0, 62});
+        w.addPath(Polygon(pts));
+    }
+    w.addPath(Disc(50, 70, 14));
+    return Union(w);
+}
+
+QPainterPath Bolt()
+{
+    QPainterPath cloud = Disc(34, 30, 20);
+    cloud.addPath(Disc(62, 26, 24));
+    cloud.addPath(Rect(14, 30, 72, 20));
+    cloud.addPath(Polygon({{56, 44}, {36, 76}, {50, 74}, {40, 98}, {70, 62}, {56, 64}, {66, 44}}));
+    return Union(cloud);
+}
+
+QPainterPath Bridge()
+{
+    QPainterPath b = Rect(4, 40, 92, 14);
+    b.addPath(Rect(10, 54, 12, 42));
+    b.addPath(Rect(78, 54, 12, 42));
+    b.addPath(Polygon({{4, 40}, {50, 6}, {96, 40}, {84, 40}, {50, 18}, {16, 40}}));
+    return Union(b).subtracted(Rect(46, 36, 8, 22));
+}
+
+QPainterPath Six()
+{
+    // The roman numeral VI.
+    QPainterPath v = Polygon({{4, 6}, {22, 6}, {38, 72}, {54, 6}, {72, 6}, {46, 96}, {30, 96}});
+    v.addPath(Rect(78, 6, 16, 90));
+    return Union(v);
+}
+
+QPainterPath Three()
+{
+    // The Chinese character for three: three bars, the lowest the longest.
+    QPainterPath t = Rect(22, 8, 56, 13);
+    t.addPath(Rect(28, 44, 44, 12));
+    t.addPath(Rect(6, 80, 88, 15));
+    return t;
+}
+
+QPainterPath Gearspokes()
+{
+    QPainterPath g = Gear(10, 28);
+    for (int i = 0; i < 3; ++i)
+        g.addPath(Polygon({Polar({50, 50}, 6, i * 120.0 + 90), Polar({50, 50}, 30, i * 120.0 + 8),
+                           Polar({50, 50}, 30, i * 120.0 - 8), Polar({50, 50}, 6, i * 120.0 - 90)}));
+    g.addPath(Disc(50, 50, 8));
+    return Union(g);
+}
+
+QPainterPath StarterEmblem(bool second)
+{
+    QPainterPath s = Star(5, 20, 48);
+    return second ? s.subtracted(Disc(50, 52, 10)) : s;
+}
+
+QPainterPath Mask()
+{
+    QPainterPath m;
+    m.moveTo(4, 30);
+    m.cubicTo(30, 18, 70, 18, 96, 30);
+    m.cubicTo(96, 70, 70, 94, 50, 94);
+    m.cubicTo(30, 94, 4, 70, 4, 30);
+    m.closeSubpath();
+    QPainterPath eyes;
+    eyes.addEllipse(QPointF(30, 46), 12, 7);
+    eyes.addEllipse(QPointF(70, 46), 12, 7);
+    return m.subtracted(eyes);
+}
+
+QPainterPath Crescent()
+{
+    return Disc(50, 50, 48).subtracted(Disc(66, 40, 40));
+}
+
+QPainterPath Scroll()
+{
+    QPainterPath s = Rect(16, 14, 68, 72);
+    s.addPath(Disc(16, 22, 10));
+    s.addPath(Disc(84, 78, 10));
+    s = Union(s);
+    for (int i = 0; i < 3; ++i)
+        s = s.subtracted(Rect(28, 32 + i * 16, 44, 6));
+    return s;
+}
+
+QPainterPath Helm()
+{
+    QPainterPath h;
+    h.moveTo(10, 96);
+    h.lineTo(10, 46);
+    h.cubicTo(10, 10, 90, 10, 90, 46);
+    h.lineTo(90, 96);
+    h.lineTo(62, 96);
+    h.lineTo(62, 60);
+    h.lineTo(38, 60);
+    h.lineTo(38, 96);
+    h.closeSubpath();
+    h.addPath(Polygon({{46, 2}, {54, 2}, {56, 22}, {44, 22}}));
+    return Union(h).subtracted(Rect(22, 40, 56, 8));
+}
+
+QPainterPath Claws()
+{
+    QPainterPath c;
+    for (int i = 0; i < 3; ++i) {
+        const double dx = i * 28;
+        c.addPath(Polygon({{10 + dx, 4}, {24 + dx, 4}, {42 + dx, 96}, {32 + dx, 96}}));
+    }
+    return c;
+}
+
+QPainterPath Emblem(const std::string& symbol)
+{
+    static const std::vector<std::pair<std::string, QPainterPath (*)()>> catalogue = {
+        {"seventh", Emblem7E},
+        {"invasion", EmblemIN},
+        {"planeshift", EmblemPS},
+        {"apocalypse", EmblemAP},
+        {"odyssey", EmblemOD},
+        {"torment", EmblemTO},
+        {"judgment", EmblemJU},
+        {"onslaught", EmblemON},
+        {"snowflake", Snowflake},
+        {"tower", [] { return Tower(false); }},
+        {"fortress", [] { return Tower(true); }},
+        {"banner", Banner},
+        {"palm", Palm},
+        {"eye", Eye},
+        {"arch", [] { return Arch(false); }},
+        {"arch2", [] { return Arch(true); }},
+        {"wings", Wings},
+        {"bolt", Bolt},
+        {"bridge", Bridge},
+        {"gear", [] { return Gear(8, 14); }},
+        {"gearhole", [] { return Gear(12, 26); }},
+        {"gearspokes", Gearspokes},
+        {"six", Six},
+        {"three", Three},
+        {"starter", [] { return StarterEmblem(false); }},
+        {"starter2", [] { return StarterEmblem(true); }},
+        {"mask", Mask},
+        {"crescent", Crescent},
+        {"scroll", Scroll},
+        {"legions", Helm},
+        {"scourge", Claws},
+    };
+    for (const auto& [name, draw] : catalogue)
+        if (name == symbol)
+            return draw();
+    throw Exception("No set symbol drawing named " + symbol);
 }
 
 QBrush RarityBrush(char rarity, const QRectF& r)
@@ -206,15 +467,9 @@ QBrush RarityBrush(char rarity, const QRectF& r)
 
 } // namespace
 
-const std::vector<std::string>& SetCodes()
+QImage DrawSetSymbol(const std::string& symbol, char rarity)
 {
-    static const std::vector<std::string> codes = {"7E", "IN", "PS", "AP", "OD", "TO", "JU", "ON"};
-    return codes;
-}
-
-QImage DrawSetSymbol(const std::string& set, char rarity)
-{
-    const QPainterPath emblem = Emblem(set);
+    const QPainterPath emblem = Emblem(symbol);
     const QRectF box = emblem.boundingRect();
     const double margin = 5;  // room for the outline, and the transparent corner
     const double scale = (kHeight - 2 * margin) / box.height();

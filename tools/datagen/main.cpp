@@ -12,6 +12,7 @@
 #include "CardList.h"
 #include "Frames.h"
 #include "SetSymbols.h"
+#include "data/Sets.h"
 #include "Symbols.h"
 
 #include "Library/Common/ExtUtils.h"
@@ -76,10 +77,24 @@ int Generate(const QString& outDir, const QString& fontPath, const QString& card
     const QString data = outDir + "/data/";
     for (const std::string& code : FrameCodes())
         WriteJpeg(data + QString::fromStdString(code) + ".jpg", DrawFrame(code, symbols));
-    for (const std::string& set : SetCodes())
-        for (char rarity : {'C', 'U', 'R'})
-            WriteGif(data + QString::fromStdString(set) + "_" + QChar::fromLatin1(rarity) + ".gif",
-                     DrawSetSymbol(set, rarity));
+    // The set symbols as the set table describes them: none for an edition printed
+    // without one, one black emblem for every rarity before Exodus, three after.
+    int symbolCount = 0;
+    for (const TSetInfo& set : AllSets()) {
+        if (set.Symbol.empty())
+            continue;
+        const QString code = QString::fromLatin1(set.Code.data(), qsizetype(set.Code.size()));
+        const std::string drawing(set.Symbol);
+        if (!set.RarityColours) {
+            WriteGif(data + code + ".gif", DrawSetSymbol(drawing, 'C'));
+            ++symbolCount;
+            continue;
+        }
+        for (char rarity : {'C', 'U', 'R'}) {
+            WriteGif(data + code + "_" + QChar::fromLatin1(rarity) + ".gif", DrawSetSymbol(drawing, rarity));
+            ++symbolCount;
+        }
+    }
     int art = 0;
     if (!cardsPath.isEmpty() && QFile::exists(cardsPath)) {
         // One picture per card of the whole base: drawn on every core, each thread
@@ -115,7 +130,7 @@ int Generate(const QString& outDir, const QString& fontPath, const QString& card
         art = int(jobs.size());
     }
     std::printf("tomelark-datagen: %d frames, %d set symbols, %d art pictures in %s\n",
-                int(FrameCodes().size()), int(SetCodes().size() * 3), art, outDir.toLocal8Bit().constData());
+                int(FrameCodes().size()), symbolCount, art, outDir.toLocal8Bit().constData());
     return 0;
 }
 

@@ -25,11 +25,12 @@ const char* const Usage =
     "  tomelark-tool cardbase import JSON -o CDS\n"
     "      build the card base file CDS from the JSON source; a card the table would\n"
     "      refuse or a text outside Windows-1251 stops it with a message naming the card\n"
-    "  tomelark-tool cardbase import-mtgjson SETFILE... [--russian DIR] [--russian-extra FILE]\n"
-    "                                     [--glossary FILE] -o OUT\n"
-    "      build the card base from MTGJSON set files (version 3) of the eight sets, the\n"
-    "      Russian names and Russian-language printings in DIR and the project's own Russian\n"
-    "      texts in FILE, type lines from the glossary; OUT ending in .json gets the JSON\n"
+    "  tomelark-tool cardbase import-mtgjson [SETFILE...] [--sets-from DIR] [--russian DIR]\n"
+    "                                     [--russian-extra FILE|DIR]... [--glossary FILE] -o OUT\n"
+    "      build the card base from MTGJSON set files (version 3) of the program's sets (or\n"
+    "      every set of the set table from DIR/<code>.json), the Russian names and\n"
+    "      Russian-language printings in DIR and the project's own Russian texts in each\n"
+    "      FILE or folder, type lines from the glossary; OUT ending in .json gets the JSON\n"
     "      source, else a card base file.\n"
     "      What the mapping does not know is reported on standard error, one line each.\n";
 
@@ -111,7 +112,9 @@ int ImportMtgJson(const std::vector<std::string>& args)
         else if (args[i] == "--russian")
             import.RussianDir = value();
         else if (args[i] == "--russian-extra")
-            import.RussianExtraFile = value();
+            import.RussianExtraFiles.push_back(value());
+        else if (args[i] == "--sets-from")
+            import.SetFolder = value();
         else if (args[i] == "--glossary")
             import.GlossaryFile = value();
         else if (args[i].rfind("-", 0) == 0)
@@ -119,8 +122,8 @@ int ImportMtgJson(const std::vector<std::string>& args)
         else
             import.SetFiles.push_back(args[i]);
     }
-    if (import.SetFiles.empty() || output.empty())
-        throw ToolUsageError{"import-mtgjson needs set files and -o OUT"};
+    if ((import.SetFiles.empty() && import.SetFolder.empty()) || output.empty())
+        throw ToolUsageError{"import-mtgjson needs set files (or --sets-from DIR) and -o OUT"};
     TTable table;
     import.Run(table);
     for (const std::string& line : import.Report)

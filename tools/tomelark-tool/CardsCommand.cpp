@@ -105,17 +105,17 @@ int RunCards(const std::vector<std::string>& argsIn)
 
     TToolDataModule data(base);
     if (haveSets) {
-        data->FilterSets.fill(false);
-        for (const auto& code : SplitCommas(sets)) {
-            bool known = false;
-            for (size_t k = 0; k < SetCodes.size(); ++k) {
-                if (SetCodes[k] == code) {
-                    data->FilterSets[k] = true;
-                    known = true;
-                }
+        data->SetAllSetFilters(false);
+        for (const auto& given : SplitCommas(sets)) {
+            // Any of a set's codes: the program's, MTGJSON's, other programs'.
+            const std::string code = SetCodeOf(given);
+            if (code.empty()) {
+                std::string known;
+                for (const TSetInfo& s : AllSets())
+                    known += (known.empty() ? "" : ",") + std::string(s.Code);
+                throw ToolUsageError{"--sets: '" + given + "' is not one of " + known};
             }
-            if (!known)
-                throw ToolUsageError{"--sets: '" + code + "' is not one of 7E,IN,PS,AP,OD,TO,JU,ON"};
+            data->SetSetFilter(code, true);
         }
     }
     if (haveTypes)
