@@ -403,7 +403,7 @@ TRussianData ReadRussian(const std::string& dir)
         const QJsonObject set = ReadJsonObject(folder.filePath(file));
         for (const QJsonValue& v : set.value(QLatin1String("cards")).toArray()) {
             const QJsonObject card = v.toObject();
-            const QString name = Str(card, "name");
+            const QString name = Plain1251(Str(card, "name"), QString(), {}); // as the records hold it
             LearnTypeLine(ru, Str(card, "type"), Str(card, "originalType"));
             auto it = ru.Texts.find(name);
             if (it != ru.Texts.end() && !when.Newer(it->second.When))
@@ -420,7 +420,7 @@ TRussianData ReadRussian(const std::string& dir)
         const QJsonObject set = ReadJsonObject(folder.filePath(file));
         for (const QJsonValue& v : set.value(QLatin1String("cards")).toArray()) {
             const QJsonObject card = v.toObject();
-            auto it = ru.Texts.find(Str(card, "name"));
+            auto it = ru.Texts.find(Plain1251(Str(card, "name"), QString(), {}));
             if (it == ru.Texts.end() || it->second.When.Code != code)
                 continue;
             for (const QJsonValue& f : card.value(QLatin1String("foreignNames")).toArray())
@@ -457,7 +457,9 @@ void ReadExtraFile(const QString& path, std::map<std::pair<QString, QString>, TE
     std::set<std::pair<QString, QString>> ownFile; // the cards this file has entries for
     for (const QJsonValue& v : doc.array()) {
         const QJsonObject o = v.toObject();
-        const QString name = Str(o, "Name");
+        // Names and English texts as the records hold them (characters Windows-1251
+        // lacks in their plain form: "El-Hajjâj" is "El-Hajjaj").
+        const QString name = Plain1251(Str(o, "Name"), QString(), {});
         if (name.isEmpty())
             throw EMtgJsonError(file + ": an entry without \"Name\"");
         // A card that an earlier source has words for keeps them: a later source only
@@ -480,9 +482,9 @@ void ReadExtraFile(const QString& path, std::map<std::pair<QString, QString>, TE
         for (const QJsonValue& other : o.value(QLatin1String("Other")).toArray()) {
             const QJsonObject x = other.toObject();
             if (x.contains(QLatin1String("Text")) && !hadText)
-                t.OtherTexts.emplace_back(Str(x, "Text"), Str(x, "TextR"));
+                t.OtherTexts.emplace_back(Plain1251(Str(x, "Text"), QString(), {}), Str(x, "TextR"));
             if (x.contains(QLatin1String("Flavor")) && !hadFlavor)
-                t.OtherFlavors.emplace_back(Str(x, "Flavor"), Str(x, "FlavorR"));
+                t.OtherFlavors.emplace_back(Plain1251(FlavorMarkup(Str(x, "Flavor")), QString(), {}), Str(x, "FlavorR"));
         }
     }
 }
@@ -535,6 +537,11 @@ QString BasicLandText(const QString& text)
         return QStringLiteral("%") + t;
     if (t.size() == 3 && t[0] == '{' && t[2] == '}' && QStringLiteral("WUBRG").contains(t[1]))
         return QStringLiteral("%") + t[1];
+    // The editions of the time spell the ability out: "{T}: Add {G} to your mana pool."
+    static const QRegularExpression spelled(QStringLiteral("^\\{T\\}: Add \\{([WUBRG])\\} to your mana pool\\.?$"));
+    const QRegularExpressionMatch m = spelled.match(t);
+    if (m.hasMatch())
+        return QStringLiteral("%") + m.captured(1);
     return QString();
 }
 
