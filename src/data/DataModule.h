@@ -236,8 +236,8 @@ public:
     // The card base lookup of one card line: BaseTable's current record becomes the
     // card found, and name (to the English name), set and version may change to the
     // card's. The exact key, the card without variant, variant "A"; then the variant in
-    // any set; any printing; the Russian name; either name regardless of letter case
-    // and blanks.
+    // any set; the most recent printing; the Russian name; either name regardless of
+    // letter case and blanks.
     bool FindCardForDeck(std::string& name, std::string& set, std::string& version);
 
 private:

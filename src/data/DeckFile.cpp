@@ -412,9 +412,24 @@ bool TData::FindCardForDeck(std::string& name, std::string& set, std::string& ve
     // that has that variant, so the variant is kept.
     if (!version.empty() && BaseTable.Locate("Name;Version", {KeyOf(name), KeyOf(version)}))
         return takeCurrent();
-    // Any set, any variant: the first in the index's order (by set, then variant).
-    if (BaseTable.FindKey({KeyOf(name)}))
+    // Any set: the card's most recent printing (its first variant there), the one a
+    // list without sets most likely means.
+    if (BaseTable.FindKey({KeyOf(name)})) {
+        TBookmark best = BaseTable.GetBookmark();
+        int bestSet = SetIndex(BaseTable.FieldByName("Set").AsString());
+        for (BaseTable.Next(); !BaseTable.Eof() && BaseTable.FieldByName("Name").AsString() == name;
+             BaseTable.Next()) {
+            const int set = SetIndex(BaseTable.FieldByName("Set").AsString());
+            if (set > bestSet) {
+                bestSet = set;
+                BaseTable.FreeBookmark(best);
+                best = BaseTable.GetBookmark();
+            }
+        }
+        BaseTable.GotoBookmark(best);
+        BaseTable.FreeBookmark(best);
         return takeCurrent();
+    }
     // The Russian name, then either name without regard to letter case and blanks.
     bool found = (!version.empty() && BaseTable.Locate("NameR;Version", {KeyOf(name), KeyOf(version)}))
                  || BaseTable.Locate("NameR", {KeyOf(name)});

@@ -389,7 +389,7 @@ TRussianData ReadRussian(const std::string& dir)
                 const QJsonObject foreign = f.toObject();
                 if (Str(foreign, "language") != QLatin1String("Russian") || Str(foreign, "name").isEmpty())
                     continue;
-                auto& slot = ru.Names[Str(card, "name")];
+                auto& slot = ru.Names[Plain1251(Str(card, "name"), QString(), {})];
                 if (slot.Name.isEmpty() || when.Newer(slot.When))
                     slot = TRussianName{when, Str(foreign, "name")};
             }
@@ -482,7 +482,7 @@ void ReadExtraFile(const QString& path, std::map<std::pair<QString, QString>, TE
         for (const QJsonValue& other : o.value(QLatin1String("Other")).toArray()) {
             const QJsonObject x = other.toObject();
             if (x.contains(QLatin1String("Text")) && !hadText)
-                t.OtherTexts.emplace_back(Plain1251(Str(x, "Text"), QString(), {}), Str(x, "TextR"));
+                t.OtherTexts.emplace_back(MarkSelfName(Plain1251(Str(x, "Text"), QString(), {}), name), Str(x, "TextR"));
             if (x.contains(QLatin1String("Flavor")) && !hadFlavor)
                 t.OtherFlavors.emplace_back(Plain1251(FlavorMarkup(Str(x, "Flavor")), QString(), {}), Str(x, "FlavorR"));
         }
@@ -589,8 +589,7 @@ void TMtgJsonImport::Run(TTable& table)
     std::vector<std::string> setFiles = SetFiles;
     if (!SetFolder.empty())
         for (const TSetInfo& info : AllSets())
-            if (info.InCardBase)
-                setFiles.push_back(SetFolder + "/" + std::string(info.MtgJson) + ".json");
+            setFiles.push_back(SetFolder + "/" + std::string(info.MtgJson) + ".json");
     for (const std::string& path : setFiles) {
         QJsonObject set = ReadJsonObject(QFile::decodeName(path.c_str()));
         const std::string longCode = Str(set, "code").toStdString();
@@ -825,6 +824,9 @@ void TMtgJsonImport::Run(TTable& table)
         r.FlavorR = own.FlavorR ? *own.FlavorR : choose("FlavorR", flavorR, own.FlavorR, QString());
         if (r.Flavor.isEmpty())
             r.FlavorR.clear();
+        // Nor has a card printed without rules text (the old Walls) any in Russian.
+        if (r.Text.isEmpty())
+            r.TextR.clear();
     }
 
     // The sets' order, then the collector numbers.

@@ -67,7 +67,7 @@ public:
     // The project's own Russian texts: files, or folders of files; none: none.
     std::vector<std::string> RussianExtraFiles;
     // Alternatively to SetFiles: the folder holding the MTGJSON file of every set of
-    // the set table that the card base ships (<MTGJSON code>.json).
+    // the set table (<MTGJSON code>.json).
     std::string SetFolder;
     // The project's glossary (its "types": English type words and phrases -> Russian),
     // which translates the type lines that have no official Russian; empty: none.

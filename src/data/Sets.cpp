@@ -6,7 +6,7 @@
 namespace {
 
 // Columns: code, MTGJSON code, other programs' codes, English name, Russian name,
-// release, group, symbol drawing, rarity colours, in the card base.
+// release, group, symbol drawing, rarity colours.
 const std::vector<TSetInfo>& Table()
 {
     static const std::vector<TSetInfo> sets = {
@@ -39,15 +39,15 @@ const std::vector<TSetInfo>& Table()
         {"P4", "S00", {"S2"}, "Starter 2000", "Стартовый набор 2000", "2000-04", "Портал и стартовые наборы",
          "starter2", true},
         {"PR", "PCY", {}, "Prophecy", "Пророчество", "2000-06", "Маски", "scroll", true},
-        {"IN", "INV", {}, "Invasion", "Вторжение", "2000-10", "Вторжение", "invasion", true, true},
-        {"PS", "PLS", {}, "Planeshift", "Миросвод", "2001-02", "Вторжение", "planeshift", true, true},
+        {"IN", "INV", {}, "Invasion", "Вторжение", "2000-10", "Вторжение", "invasion", true},
+        {"PS", "PLS", {}, "Planeshift", "Миросвод", "2001-02", "Вторжение", "planeshift", true},
         {"7E", "7ED", {"7TH", "7TH EDITION", "SEVENTH EDITION CORE SET"}, "Seventh Edition", "7 Редакция", "2001-04",
-         "Редакции", "seventh", true, true},
-        {"AP", "APC", {}, "Apocalypse", "Апокалипсис", "2001-06", "Вторжение", "apocalypse", true, true},
-        {"OD", "ODY", {}, "Odyssey", "Одиссея", "2001-10", "Одиссея", "odyssey", true, true},
-        {"TO", "TOR", {}, "Torment", "Мучение", "2002-02", "Одиссея", "torment", true, true},
-        {"JU", "JUD", {}, "Judgment", "Правосудие", "2002-05", "Одиссея", "judgment", true, true},
-        {"ON", "ONS", {}, "Onslaught", "Натиск", "2002-10", "Натиск", "onslaught", true, true},
+         "Редакции", "seventh", true},
+        {"AP", "APC", {}, "Apocalypse", "Апокалипсис", "2001-06", "Вторжение", "apocalypse", true},
+        {"OD", "ODY", {}, "Odyssey", "Одиссея", "2001-10", "Одиссея", "odyssey", true},
+        {"TO", "TOR", {}, "Torment", "Мучение", "2002-02", "Одиссея", "torment", true},
+        {"JU", "JUD", {}, "Judgment", "Правосудие", "2002-05", "Одиссея", "judgment", true},
+        {"ON", "ONS", {}, "Onslaught", "Натиск", "2002-10", "Натиск", "onslaught", true},
         {"LE", "LGN", {}, "Legions", "Легионы", "2003-02", "Натиск", "legions", true},
         {"SC", "SCG", {}, "Scourge", "Бич", "2003-05", "Натиск", "scourge", true},
     };

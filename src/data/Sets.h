@@ -21,18 +21,11 @@ struct TSetInfo {
     // (black, silver, gold) as from Exodus on; otherwise one black symbol for all.
     std::string_view Symbol;
     bool RarityColours = false;
-    // Whether the card base ships the set's cards (the importer takes it, the filter
-    // dialog lists it). Every set is known to the deck files and the tool either way.
-    bool InCardBase = false;
 };
 
 // Every set, in release order.
 const std::vector<TSetInfo>& AllSets();
-// Whether the set at this index of AllSets() is in the card base.
-inline bool InCardBase(size_t index)
-{
-    return index < AllSets().size() && AllSets()[index].InCardBase;
-}
+
 
 // The row of a set by the program's two-letter code (exact), or null.
 const TSetInfo* FindSet(std::string_view code);

@@ -266,7 +266,7 @@ void TSearchForm::FillSetList()
     // checks or clears its sets, and shows grayed when only some are chosen.
     std::vector<std::string_view> groups;
     for (const TSetInfo& set : AllSets())
-        if (set.InCardBase && std::find(groups.begin(), groups.end(), set.Group) == groups.end())
+        if (std::find(groups.begin(), groups.end(), set.Group) == groups.end())
             groups.push_back(set.Group);
     std::stable_partition(groups.begin(), groups.end(), [](std::string_view g) { return g == "Редакции"; });
     std::stable_partition(groups.begin(), groups.end(), [](std::string_view g) {
@@ -287,7 +287,7 @@ void TSearchForm::FillSetList()
         heading->setSizeHint(QSize(0, Scaled(kItemHeight)));
         for (size_t i = 0; i < AllSets().size(); ++i) {
             const TSetInfo& set = AllSets()[i];
-            if (set.Group != groups[g] || !set.InCardBase)
+            if (set.Group != groups[g])
                 continue;
             auto* item = new QListWidgetItem(QStringLiteral("    ") + QString::fromUtf8(set.NameR.data(),
                                                                                         qsizetype(set.NameR.size())),

@@ -4,8 +4,10 @@
 #include "DataTestSupport.h"
 
 #include "data/CardBaseJson.h"
+#include "data/MtgJsonImport.h"
 #include "data/TableEngine.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -44,22 +46,63 @@ protected:
     {
         Base = ReadJson(TOMELARK_SOURCE_DIR "/assets/cardbase.json").array();
         ASSERT_GT(Base.size(), 1900);
-        // The project's own texts: a field in this file is ours; any other Russian
-        // text is an official one (or a basic land's mana symbol).
-        for (const QJsonValue& v : ReadJson(TOMELARK_SOURCE_DIR "/assets/cardbase-russian.json").array()) {
-            const QJsonObject o = v.toObject();
-            Own[{o["Name"].toString(), o["Set"].toString()}] = o;
+        // The project's own texts: a field of these files is ours (an earlier file's
+        // words for a card stand over a later one's); any other Russian text is an
+        // official one (or a basic land's mana symbol).
+        QStringList files{QStringLiteral(TOMELARK_SOURCE_DIR "/assets/cardbase-russian.json")};
+        const QDir translations(QStringLiteral(TOMELARK_SOURCE_DIR "/assets/translations"));
+        for (const QString& f : translations.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name))
+            files << translations.filePath(f);
+        for (const QString& file : files) {
+            std::set<std::pair<QString, QString>> seen;
+            for (const QJsonValue& v : ReadJson(file.toUtf8().constData()).array()) {
+                const QJsonObject o = v.toObject();
+                const std::pair<QString, QString> key{mtgjson::Plain1251(o["Name"].toString(), QString(), {}),
+                                                      o["Set"].toString()};
+                const bool earlier = Own.count(key) && !seen.count(key);
+                seen.insert(key);
+                QJsonObject& into = Own[key];
+                for (const char* field : {"TextR", "FlavorR"})
+                    if (o.contains(QLatin1String(field)) && !(earlier && into.contains(QLatin1String(field))))
+                        into[QLatin1String(field)] = o[QLatin1String(field)];
+                if (!(earlier && into.contains(QLatin1String("TextR"))))
+                    for (const QJsonValue& x : o["Other"].toArray())
+                        if (x.toObject().contains(QLatin1String("Text")))
+                            OtherTexts[key][mtgjson::Plain1251(x.toObject()["Text"].toString(), QString(), {})
+                                                .replace(key.first, QStringLiteral("~this~"))] =
+                                x.toObject()["TextR"].toString();
+            }
         }
         const QJsonObject glossary = ReadJson(TOMELARK_SOURCE_DIR "/assets/glossary-ru.json").object();
         Keywords = glossary["keywords"].toObject();
         ASSERT_FALSE(Keywords.isEmpty());
     }
 
-    // The project's own value of a field for a record (its set first, then every set).
-    QString OwnField(const QJsonObject& card, const char* field) const
+    // The project's own value of a field for a record (its set first, then every set;
+    // the words of a later printing whose English is the record's go before). `fromOther`
+    // tells that the value is such words, which an official text stands over.
+    QString OwnField(const QJsonObject& card, const char* field, bool* fromOther = nullptr) const
     {
+        if (fromOther)
+            *fromOther = false;
+        const QString name = card["Name"].toString();
+        if (QLatin1String(field) == QLatin1String("TextR")) {
+            const bool forSet = Own.count({name, card["Set"].toString()})
+                                && Own.at({name, card["Set"].toString()}).contains(QLatin1String("TextR"));
+            for (const QString& set : {card["Set"].toString(), QString()}) {
+                const auto it = OtherTexts.find({name, set});
+                if (it == OtherTexts.end() || (set.isEmpty() && forSet))
+                    continue;
+                const auto alt = it->second.find(card["Text"].toString());
+                if (alt != it->second.end() && !alt->second.isEmpty()) {
+                    if (fromOther)
+                        *fromOther = true;
+                    return alt->second;
+                }
+            }
+        }
         for (const QString& set : {card["Set"].toString(), QString()}) {
-            const auto it = Own.find({card["Name"].toString(), set});
+            const auto it = Own.find({name, set});
             if (it != Own.end() && it->second.contains(QLatin1String(field)))
                 return it->second[QLatin1String(field)].toString();
         }
@@ -68,6 +111,7 @@ protected:
 
     QJsonArray Base;
     std::map<std::pair<QString, QString>, QJsonObject> Own;
+    std::map<std::pair<QString, QString>, std::map<QString, QString>> OtherTexts;
     QJsonObject Keywords;
 };
 
@@ -96,9 +140,14 @@ TEST_F(RussianTexts, OurTextsKeepEverySymbolAndMarkerAndTheKeywords)
     int own = 0;
     for (const QJsonValue& v : Base) {
         const QJsonObject c = v.toObject();
-        const QString ours = OwnField(c, "TextR");
-        if (ours.isEmpty())
+        bool fromOther = false;
+        const QString ours = OwnField(c, "TextR", &fromOther);
+        if (ours.isEmpty() || (fromOther && ours != c["TextR"].toString()))
+            continue; // (a later printing's words that the official text stands over)
+        if (c["Text"].toString().isEmpty()) {
+            EXPECT_EQ(c["TextR"].toString(), QString()) << "a card printed without rules text has none in Russian";
             continue;
+        }
         ++own;
         const QString text = c["Text"].toString();
         const QString textR = c["TextR"].toString();

